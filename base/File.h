@@ -1,0 +1,17 @@
+#pragma once
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+// Reads a whole file; false with a message on failure. Refuses files larger
+// than maxBytes so a wrong path cannot exhaust memory.
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out, std::string& error,
+                   size_t maxBytes = size_t(1) << 30);
+
+// Writes the bytes to a temporary file beside `path`, flushes it to disk and
+// renames it over `path`. On any failure the temporary file is removed, the
+// old file is left as it was, and false is returned with a message.
+bool WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes, std::string& error);
+
+bool FileExists(const std::string& path);

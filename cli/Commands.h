@@ -1,0 +1,15 @@
+#pragma once
+// The jobs of kestrava-cli, callable without the argument parser.
+#include <cstdint>
+#include <ostream>
+#include <span>
+#include <string>
+#include <vector>
+
+// Prints the project summary. False with a message when the file does not load.
+bool ProjectInfo(const std::string& path, std::ostream& out, std::string& error);
+
+// The record tree of a project file as JSON, and back. Pack(Dump(f)) gives
+// f byte for byte for every file this program writes.
+bool DumpProject(std::span<const uint8_t> file, std::string& json, std::string& error);
+bool PackProject(const std::string& json, std::vector<uint8_t>& file, std::string& error);

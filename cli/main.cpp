@@ -1,0 +1,75 @@
+// kestrava-cli: the scripting face of the tool.
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <iostream>
+
+#include "base/File.h"
+#include "cli/Commands.h"
+#include "model/Registry.h"
+
+namespace {
+
+int Fail(const std::string& message)
+{
+  std::cerr << "kestrava-cli: " << message << "\n";
+  return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+  RegisterModelClasses();
+  CLI::App app{"Kestrava command-line tool: inspect, convert and build operator-panel projects."};
+  app.require_subcommand(1);
+  std::string dataRoot;
+  app.add_option("--data", dataRoot, "Data folder (default: beside the program, or $KESTRAVA_DATA)");
+
+  std::string infoFile;
+  auto* info = app.add_subcommand("info", "Print a project's summary");
+  info->add_option("FILE", infoFile, "Project file (.ksv)")->required();
+
+  std::string dumpFile, dumpOut;
+  auto* dump = app.add_subcommand("dump", "Print a project file's record tree as JSON");
+  dump->add_option("FILE", dumpFile, "Project file (.ksv)")->required();
+  dump->add_option("-o,--output", dumpOut, "Write the JSON here instead of standard output");
+
+  std::string packFile, packOut;
+  auto* pack = app.add_subcommand("pack", "Build a project file from the JSON that dump prints");
+  pack->add_option("FILE", packFile, "JSON file")->required();
+  pack->add_option("-o,--output", packOut, "Project file to write")->required();
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    return app.exit(e);
+  }
+
+  std::string error;
+  if (*info) {
+    if (!ProjectInfo(infoFile, std::cout, error)) return Fail(error);
+    return 0;
+  }
+  if (*dump) {
+    std::vector<uint8_t> bytes;
+    std::string json;
+    if (!ReadWholeFile(dumpFile, bytes, error)) return Fail(error);
+    if (!DumpProject(bytes, json, error)) return Fail(dumpFile + ": " + error);
+    if (dumpOut.empty()) {
+      std::cout << json;
+      return 0;
+    }
+    if (!WriteFileAtomic(dumpOut, std::span(reinterpret_cast<const uint8_t*>(json.data()), json.size()), error))
+      return Fail(error);
+    return 0;
+  }
+  if (*pack) {
+    std::vector<uint8_t> bytes, file;
+    if (!ReadWholeFile(packFile, bytes, error)) return Fail(error);
+    if (!PackProject(std::string(bytes.begin(), bytes.end()), file, error)) return Fail(packFile + ": " + error);
+    if (!WriteFileAtomic(packOut, file, error)) return Fail(error);
+    return 0;
+  }
+  return 0;
+}

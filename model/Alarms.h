@@ -1,0 +1,50 @@
+#pragma once
+// The project's alarm list: conditions on controller data, each with a type
+// and an optional scene to show.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "base/Persistent.h"
+
+class TZmAlarms;
+class TZmReadValue;
+
+class TZmAlarm : public TZmPersistentROM {
+public:
+  const char* ClassName() const override { return "TZmAlarm"; }
+  void Serialize(TZmSerialization& s) override;
+  void Initialize() override;
+  void WriteROM(TZmCompiler&) override {}
+  std::string GetDisplayName() override;
+  ~TZmAlarm() override;
+
+  static TZmAlarm* Create(TZmAlarms* owner);
+
+  TZmAlarms* Owner = nullptr;
+  void* TreeNode = nullptr;
+  TZmReadValue* Condition = nullptr;
+  uint32_t ScreenID = 0;
+  uint32_t ExternFlag = 0;
+};
+
+class TZmAlarms : public TZmPersistentROM {
+public:
+  const char* ClassName() const override { return "TZmAlarms"; }
+  void Serialize(TZmSerialization& s) override;
+  void Initialize() override;
+  void WriteROM(TZmCompiler&) override {}
+  ~TZmAlarms() override;
+
+  void Clear();
+  size_t Count() const { return Alarms.size(); }
+  TZmAlarm* Item(size_t i) const { return i < Alarms.size() ? Alarms[i] : nullptr; }
+  // IntervalTime outside 1000..6000 is replaced by 6000.
+  void CheckInterval();
+
+  void* Owner = nullptr;
+  void* TreeNode = nullptr;
+  uint32_t StartTime = 6000;
+  uint32_t IntervalTime = 6000;
+  std::vector<TZmAlarm*> Alarms;
+};

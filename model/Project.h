@@ -1,0 +1,100 @@
+#pragma once
+// The project root, the panel configuration and the project file (.ksv).
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "base/Persistent.h"
+
+class TZmAlarms;
+class TZmDevices;
+class TZmModel;
+class TZmSceneGroups;
+class TZmHMI;
+
+class TZmConfiguration : public TZmPersistentROM {
+public:
+  const char* ClassName() const override { return "TZmConfiguration"; }
+  void Serialize(TZmSerialization& s) override;
+  void Initialize() override;
+  // 36-byte record: 0, the eight settings, eight reserved zero words.
+  void WriteROM(TZmCompiler& compiler) override;
+  // The decimal separator as the editor stores it: one character 32..127, else '.'.
+  static uint16_t DecimalFromText(const std::string& text);
+
+  TZmHMI* Owner = nullptr;
+  void* TreeNode = nullptr;
+  uint16_t ScreenBright = 100;
+  uint16_t ScreenContrast = 50;
+  uint16_t BackLightTime = 180;
+  uint16_t Sdecimal = 46;
+  uint16_t SaveScreenBright = 0;
+  uint16_t SaveScreenID = 0;
+  uint16_t SoundOption = 0;
+  uint16_t ModbusSlaveID = 0;
+};
+
+// Placeholder object of the root: no stored properties, no record.
+class TZmInformation : public TZmPersistent {
+public:
+  const char* ClassName() const override { return "TZmInformation"; }
+  void Serialize(TZmSerialization&) override {}
+  TZmHMI* Owner = nullptr;
+  uint32_t Value = 0;
+};
+
+// The file-information record of a project file; always Count 0.
+class TZmFileInf : public TZmPersistent {
+public:
+  const char* ClassName() const override { return "TZmFileInf"; }
+  void Serialize(TZmSerialization&) override {}
+};
+
+class TZmHMI : public TZmPersistentROM {
+public:
+  const char* ClassName() const override { return "TZmHMI"; }
+  void Serialize(TZmSerialization& s) override;
+  void Initialize() override;
+  void WriteROM(TZmCompiler&) override {}
+  std::string GetDisplayName() override;
+  ~TZmHMI() override;
+
+  // The model-database entry for ModelID, or none.
+  const TZmModel* Model() const;
+
+  TZmDevices* Devices = nullptr;
+  TZmSceneGroups* SceneGroups = nullptr;
+  TZmConfiguration* Configuration = nullptr;
+  TZmAlarms* Alarms = nullptr;
+  TZmInformation* Information = nullptr;
+  int32_t ModelKnown = 0;
+  uint32_t ModelID = 0;
+  std::string Title;
+  std::string Description;
+  void* TreeNode = nullptr;
+};
+
+inline constexpr const char* kProjectMagic = "ksv0";
+inline constexpr const char* kProjectExtension = ".ksv";
+// A project body never inflates beyond this; a small file claiming more is corrupt.
+inline constexpr size_t kMaxProjectBody = size_t(256) << 20;
+
+void ClearProject(TZmHMI& root);
+bool NewFromModel(TZmHMI& root, const TZmModel* model);
+
+// Reads a project file into `root`. On failure the root is left as an empty
+// project, `error` says why, and the file is untouched.
+bool LoadProject(TZmHMI& root, const std::string& path, std::string& error);
+bool LoadProjectFromBytes(TZmHMI& root, std::span<const uint8_t> bytes, std::string& error);
+
+// The bytes of a project file for `root`.
+std::vector<uint8_t> SaveProjectToBytes(TZmHMI& root);
+// Saves under `path` with its extension replaced by ".ksv" (the path used is
+// returned in savedPath). Atomic: on failure the old file stays as it was.
+bool SaveProject(TZmHMI& root, const std::string& path, std::string& error, std::string* savedPath = nullptr);
+std::string WithProjectExtension(const std::string& path);
+
+// zlib helpers for the project body.
+std::vector<uint8_t> Deflate(std::span<const uint8_t> data);
+bool Inflate(std::span<const uint8_t> data, size_t limit, std::vector<uint8_t>& out, std::string& error);

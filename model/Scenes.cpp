@@ -1,0 +1,154 @@
+#include "model/Scenes.h"
+
+#include <algorithm>
+
+#include "base/Format.h"
+#include "model/Component.h"
+
+template <typename T>
+static void RemoveFrom(std::vector<T*>& list, const T* item)
+{
+  auto it = std::find(list.begin(), list.end(), item);
+  if (it != list.end()) list.erase(it);
+}
+
+void TZmScene::Initialize()
+{
+  ComponentGroup = NewObject<TZmComponentGroup>();
+  ComponentGroupEx = NewObject<TZmComponentGroup>();
+  ComponentGroup->Scene = this;
+  ComponentGroupEx->Scene = this;
+  ID = 0;
+  Option = Reserved = 0;
+  FLock = 0;
+  DelayJumpScene = JumpSceneID = 0;
+}
+
+TZmScene::~TZmScene()
+{
+  if (Owner) RemoveFrom(Owner->Scenes, this);
+  delete ComponentGroup;
+  delete ComponentGroupEx;
+}
+
+TZmScene* TZmScene::Create(TZmSceneGroup* group)
+{
+  auto* s = NewObject<TZmScene>();
+  s->Owner = group;
+  group->Scenes.push_back(s);
+  return s;
+}
+
+std::string TZmScene::GetDisplayName()
+{
+  if (FDescription.empty()) return SafeFormat("%d", {ID});
+  return SafeFormat("%d : %s", {ID, FDescription});
+}
+
+void TZmScene::Serialize(TZmSerialization& s)
+{
+  s.SerializeString("FDescription", FDescription);
+  s.SerializeInt32("ID", ID);
+  s.SerializeInt32("FLock", FLock);
+  s.SerializeObject("ComponentGroup", ComponentGroup);
+  s.SerializeObject("ComponentGroupEx", ComponentGroupEx);
+  s.SerializeUInt32("DelayJumpScene", DelayJumpScene);
+  s.SerializeUInt32("JumpSceneID", JumpSceneID);
+  s.SerializeUInt16("Option", Option);
+}
+
+TZmSceneGroup::~TZmSceneGroup()
+{
+  Clear();
+  if (Owner) RemoveFrom(Owner->Groups, this);
+}
+
+TZmSceneGroup* TZmSceneGroup::Create(TZmSceneGroups* owner)
+{
+  auto* g = NewObject<TZmSceneGroup>();
+  g->Owner = owner;
+  g->Name = owner->NewGroupName();
+  owner->Groups.push_back(g);
+  return g;
+}
+
+void TZmSceneGroup::Clear()
+{
+  while (!Scenes.empty()) delete Scenes.back();
+}
+
+std::string TZmSceneGroup::GetDisplayName() { return Name.empty() ? "[Untitled]" : Name; }
+
+void TZmSceneGroup::Serialize(TZmSerialization& s)
+{
+  s.SerializeString("Name", Name);
+  s.SerializeString("Description", Description);
+  TZmStream list;
+  if (s.Writing()) {
+    WriteObjectList(list, ClassName(), Scenes);
+    s.SerializeStream("Scenes", list);
+  } else {
+    s.SerializeStream("Scenes", list);
+    ReadTypedList(list, ClassName(), [this] { Clear(); },
+                  [this]() -> TZmPersistent* { return TZmScene::Create(this); });
+  }
+}
+
+TZmSceneGroups::~TZmSceneGroups() { Clear(); }
+
+void TZmSceneGroups::Clear()
+{
+  while (!Groups.empty()) delete Groups.back();
+}
+
+TZmScene* TZmSceneGroups::FindScene(int32_t id) const
+{
+  for (auto* g : Groups)
+    for (auto* sc : g->Scenes)
+      if (sc->ID == id) return sc;
+  return nullptr;
+}
+
+int32_t TZmSceneGroups::NextFreeSceneID(int32_t start) const
+{
+  int32_t id = start;
+  for (int tries = 0; tries < 255; ++tries) {
+    if (id < 1 || id > 255) id = 1;
+    if (!IsSceneIDUsed(id)) return id;
+    ++id;
+  }
+  return 1;
+}
+
+size_t TZmSceneGroups::SceneCount() const
+{
+  size_t n = 0;
+  for (auto* g : Groups) n += g->Scenes.size();
+  return n;
+}
+
+std::string TZmSceneGroups::NewGroupName() const
+{
+  for (int i = 0; i < 256; ++i) {
+    std::string name = SafeFormat("ScreenGroup%d", {i});
+    bool used = false;
+    for (auto* g : Groups) used = used || g->Name == name;
+    if (!used) return name;
+  }
+  return {};
+}
+
+void TZmSceneGroups::Serialize(TZmSerialization& s)
+{
+  s.SerializeInt32("Direction", Direction);
+  s.SerializeUInt32("StartupScreen", StartupScreen);
+  TZmStream list;
+  if (s.Writing()) {
+    WriteObjectList(list, ClassName(), Groups);
+    s.SerializeStream("SceneGroups", list);
+  } else {
+    s.SerializeStream("SceneGroups", list);
+    ReadTypedList(list, ClassName(), [this] { Clear(); },
+                  [this]() -> TZmPersistent* { return TZmSceneGroup::Create(this); });
+  }
+}

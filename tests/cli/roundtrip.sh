@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# dump/pack through the real executable: the demo project comes back byte for
+# byte, and bad input gives one line on stderr and a non-zero exit.
+set -euo pipefail
+cli=$1
+demo=$2
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+"$cli" info "$demo" > "$tmp/info.txt"
+grep -q "Pump station" "$tmp/info.txt"
+"$cli" dump "$demo" -o "$tmp/demo.json"
+"$cli" pack "$tmp/demo.json" -o "$tmp/back.ksv"
+cmp "$demo" "$tmp/back.ksv"
+head -c 20 "$demo" > "$tmp/short.ksv"
+for bad in "$tmp/short.ksv" "$tmp/missing.ksv" "$tmp/demo.json"; do
+  if "$cli" info "$bad" 2> "$tmp/err.txt"; then echo "info accepted $bad"; exit 1; fi
+  [ "$(wc -l < "$tmp/err.txt")" -eq 1 ] || { echo "expected one error line for $bad"; cat "$tmp/err.txt"; exit 1; }
+done
+echo "1 passed, 0 failed"

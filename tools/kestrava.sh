@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# The two set-up commands of README.md:
+#   bash tools/kestrava.sh run    install what is missing, build, run the main job
+#   bash tools/kestrava.sh test   install what is missing, build, run every test
+# An optional second argument names the CMake preset (default, asan).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+job=${1:-run}
+preset=${2:-default}
+bash "$root/tools/install-deps.sh"
+cd "$root"
+builddir=build
+[ "$preset" != default ] && builddir="build-$preset"
+cmake --preset "$preset" >/dev/null
+cmake --build "$builddir" -j"$(nproc)"
+case "$job" in
+  run)
+    demo="$builddir/data/demo/demo.ksv"
+    "$builddir/kestrava-cli" info "$demo"
+    ;;
+  test)
+    cd "$builddir"
+    ctest --output-on-failure -j"$(nproc)" --timeout 900
+    ;;
+  *)
+    echo "usage: tools/kestrava.sh run|test [preset]" >&2
+    exit 2
+    ;;
+esac
