@@ -3,12 +3,25 @@
 #   bash tools/kestrava.sh run    install what is missing, build, run the main job
 #   bash tools/kestrava.sh test   install what is missing, build, run every test
 # An optional second argument names the CMake preset (default, asan).
+#   bash tools/kestrava.sh fuzz [SECONDS]   build the libFuzzer targets and run each
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 job=${1:-run}
 preset=${2:-default}
 bash "$root/tools/install-deps.sh"
 cd "$root"
+if [ "$job" = fuzz ]; then
+  bash "$root/tools/install-deps.sh" "$root/tools/packages-fuzz.txt"
+  cmake --preset fuzz >/dev/null
+  cmake --build build-fuzz -j"$(nproc)"
+  seconds=${2:-60}
+  for target in build-fuzz/fuzz_*; do
+    name=$(basename "$target")
+    mkdir -p "build-fuzz/corpus/$name"
+    "$target" -max_total_time="$seconds" "build-fuzz/corpus/$name" "fuzz/corpus/$name"
+  done
+  exit 0
+fi
 builddir=build
 [ "$preset" != default ] && builddir="build-$preset"
 cmake --preset "$preset" >/dev/null
