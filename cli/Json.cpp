@@ -285,8 +285,45 @@ void WriteString(std::string& out, const std::string& s)
   out.push_back('"');
 }
 
+void Write(std::string& out, const TJson& v, int indent);
+
+void WriteCompact(std::string& out, const TJson& v)
+{
+  switch (v.K) {
+    case TJson::Array:
+      out.push_back('[');
+      for (size_t i = 0; i < v.A.size(); ++i) {
+        if (i) out += ", ";
+        WriteCompact(out, v.A[i]);
+      }
+      out.push_back(']');
+      break;
+    case TJson::Object:
+      out.push_back('{');
+      for (size_t i = 0; i < v.O.size(); ++i) {
+        if (i) out += ", ";
+        WriteString(out, v.O[i].first);
+        out += ": ";
+        WriteCompact(out, v.O[i].second);
+      }
+      out.push_back('}');
+      break;
+    default: Write(out, v, 0);  // scalars look the same either way
+  }
+}
+
 void Write(std::string& out, const TJson& v, int indent)
 {
+  // Small values (a property with a number, a rectangle) stay on one line so
+  // dumps read well and diff line by line.
+  if ((v.K == TJson::Array || v.K == TJson::Object)) {
+    std::string compact;
+    WriteCompact(compact, v);
+    if (compact.size() + static_cast<size_t>(indent) * 2 <= 110) {
+      out += compact;
+      return;
+    }
+  }
   auto newline = [&](int level) {
     out.push_back('\n');
     out.append(static_cast<size_t>(level) * 2, ' ');
