@@ -1,0 +1,80 @@
+// Lint of the protocol files we ship.
+#include <gtest/gtest.h>
+
+#include "devices/Protocols.h"
+
+namespace {
+
+// Walks a check program the way the panel's communication engine does;
+// false when a word or its operands do not decode.
+bool CheckProgramDecodes(const TZmDataArray& a, std::string& why)
+{
+  size_t i = 0, n = a.Count();
+  while (i < n) {
+    uint32_t w = a.Element(i++);
+    uint32_t top = w >> 24;
+    if (top == 0xFE || top == 0xFB || top == 0xFA || top == 0xFD) {
+      uint32_t bytes = w & 0xFFFFFF;
+      i += 1 + (bytes + 3) / 4;  // position, then the bytes padded to words
+    } else if (top == 0xFC) {
+      i += 2;
+    } else if (w >> 8 == 0xF10000) {
+      uint32_t kind = w & 0xFF;
+      if (kind < 1 || kind > 9) {
+        why = "unknown checksum kind";
+        return false;
+      }
+      i += 2;
+    } else if (top != 0x20 && top != 0x21 && top != 0x41 && top != 0x42) {
+      why = "unknown check word";
+      return false;
+    }
+  }
+  if (i != n) why = "operands run past the end";
+  return i == n;
+}
+
+}  // namespace
+
+TEST(ShippedProtocols, EveryFileDecodes)
+{
+  TZmControllerDB& db = TZmControllerDB::Global();
+  db.ClearAll();
+  ASSERT_TRUE(db.LoadProtocolFolder(KESTRAVA_SOURCE_DIR "/data/protocol", "1033"));
+  EXPECT_TRUE(db.Warnings.empty()) << db.Warnings[0].File << " " << db.Warnings[0].Key << " " << db.Warnings[0].Text;
+  for (uint32_t uid : {1060208397u, 1109330756u, 1095576151u}) EXPECT_TRUE(db.FindProtocol(uid)) << uid;
+
+  for (size_t i = 0; i < db.ProtocolCount(); ++i) {
+    TZmProtocol* p = db.Protocol(i);
+    SCOPED_TRACE(p->Name);
+    EXPECT_TRUE(p->RunsOnSerialPort());
+    ASSERT_EQ(p->FormatArray.Count(), 5u);
+    uint32_t framing = p->FormatArray.Element(0);
+    EXPECT_EQ(framing >> 16, 0xF800u);
+    if ((framing & 0xFF) == 1) {
+      EXPECT_NE(p->FormatArray.Element(2) >> 24, 0u);  // a start character
+    }
+    std::string why;
+    EXPECT_TRUE(CheckProgramDecodes(p->CheckArray, why)) << why;
+    EXPECT_LE(p->MinStationNum, p->Station);
+    EXPECT_LE(p->Station, p->MaxStationNum);
+    for (TZmController* c : p->ControllerRefs) {
+      for (TZmRegRule* r : c->RegRules.Items) {
+        SCOPED_TRACE(r->Format);
+        ASSERT_FALSE(r->Format.empty());
+        EXPECT_FALSE(r->Prefix.empty() || (r->Prefix[0] >= '0' && r->Prefix[0] <= '9'));  // a digit reads as a station
+        for (int64_t n = r->Min; n <= r->Max; n += r->Step * 97) {
+          std::string text = r->FormatNumber(static_cast<int32_t>(n));
+          int32_t count = 1;
+          ASSERT_TRUE(r->Match(text, 0, count, kindAll)) << text;
+          EXPECT_EQ(r->Value, n) << text;
+        }
+      }
+    }
+  }
+  TZmController* modbus = db.FindProtocol(1060208397)->ControllerRefs.at(0);
+  EXPECT_EQ(modbus, db.FindProtocol(1109330756)->ControllerRefs.at(0));
+  EXPECT_EQ(modbus->RegRules.Count(), 6u);
+  for (uint32_t special : {uint32_t(-1828861255), uint32_t(-821410964), uint32_t(-408378398)}) EXPECT_NE(modbus->UID, special);
+  db.ClearAll();
+}
