@@ -20,7 +20,13 @@ bool ProjectInfo(const std::string& path, std::ostream& out, std::string& error)
   else out << " (no such model installed)";
   out << "\n";
   out << "Ports:        " << root->Devices->DeviceCount() << "\n";
+  for (auto* d : root->Devices->Devices) {
+    std::string text = d->DisplayText();
+    out << "  " << (text.empty() ? "port " + std::to_string(d->Index) : text) << "\n";
+  }
   out << "Stations:     " << root->Devices->StationCount() << "\n";
+  for (auto* d : root->Devices->Devices)
+    for (auto* s : d->Stations) out << "  " << s->DisplayText() << "\n";
   out << "Scene groups: " << root->SceneGroups->Count() << "\n";
   out << "Scenes:       " << root->SceneGroups->SceneCount() << "\n";
   for (auto* g : root->SceneGroups->Groups) {

@@ -6,6 +6,7 @@
 
 #include "base/File.h"
 #include "cli/Commands.h"
+#include "model/DataRoot.h"
 #include "model/Registry.h"
 
 namespace {
@@ -45,6 +46,8 @@ int main(int argc, char** argv)
   } catch (const CLI::ParseError& e) {
     return app.exit(e);
   }
+
+  LoadDataRoot(FindDataRoot(argv[0], dataRoot), "1033");
 
   std::string error;
   if (*info) {

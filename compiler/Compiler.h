@@ -1,14 +1,93 @@
 #pragma once
-// The compiler context that WriteROM writes through. This is the part the
-// object records need today: the image stream being built. The compile
-// driver grows around it.
+// The compiler context that every WriteROM writes through: the image being
+// built, the deferred references to shared resources and their merging.
+// Byte-identical resources are stored once; references are resolved to
+// image offsets when the resource area is written.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
 #include "base/Stream.h"
+
+class TZmPersistentROM;
+class TZmHMI;
+class TZmResGroup;
+
+class TZmResItem {
+public:
+  TZmResGroup* Group = nullptr;
+  TZmPersistentROM* Object = nullptr;
+  TZmStream Serialized;  // the object's stored form, the key for merging
+  uint32_t Offset = 0;   // image offset of the written record, 0 before
+};
+
+class TZmResGroup {
+public:
+  uint32_t Kind = 0;  // resource kind in the top byte, low 24 bits 0
+  TZmStream Scratch;
+  std::vector<std::unique_ptr<TZmResItem>> Items;
+};
+
+class TZmCompiler;
+
+class TZmResGroups {
+public:
+  // 0 for no object; otherwise the item number OR kind, equal stored forms sharing one item.
+  uint32_t AddResource(uint32_t kind, TZmPersistentROM* object);
+  TZmResGroup* Group(uint32_t kind, bool create);
+  void Reset();
+  // Writes every item's record in kind order, then resolves every deferred word.
+  void WriteAll(TZmCompiler& compiler);
+
+  std::vector<size_t> Slots;  // image positions of deferred words
+  std::vector<std::unique_ptr<TZmResGroup>> Groups;
+};
 
 class TZmCompiler {
 public:
+  TZmCompiler();
   TZmStream& Output() { return Image; }
-  void Reset() { Image.Clear(); }
+  const TZmStream& Output() const { return Image; }
+  // Image offset of the next byte written.
+  uint32_t Offset() const { return static_cast<uint32_t>(Image.Size()) + Base; }
+  // Writes the current image size at slotBase + 4 * i (ignored outside the image).
+  void PatchSlot(size_t slotBase, size_t i);
+  void WriteFixup(uint32_t word);
+  void WriteReference(uint32_t kind, TZmPersistentROM* object);
+  void Reset();
+
+  // Resolves scene fix-up words (0x90-0x94); set by the compile driver.
+  // Returns the replacement word.
+  std::function<uint32_t(uint32_t word)> ResolveFixup;
+
+  TZmHMI* Project = nullptr;
+  uint32_t Base = 0;
+  TZmResGroups Resources;
 
 private:
   TZmStream Image;
+};
+
+// Resource kinds (top byte of a reference).
+enum : uint32_t {
+  resStatusList = 0x11000000,
+  resStatus = 0x12000000,
+  resTextList = 0x40000000,
+  resText = 0x50000000,
+  resBevel = 0x51000000,
+  resSafeControl = 0x53000000,
+  resReadValue = 0x54000000,
+  resWriteValue = 0x55000000,
+  resBrush = 0x61000000,
+  resPictureBitmap = 0x62000000,
+  resBevelScript = 0x63000000,
+  resFont = 0x64000000,
+  resGlyphString = 0x65000000,
+  resNumberFormat = 0x67000000,
+  resReadExpression = 0x69000000,
+  resWriteExpression = 0x6A000000,
+  resReadText = 0x6B000000,
+  resDataArray = 0x6F000000,
+  resBitmap = 0x70000000,
 };

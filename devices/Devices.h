@@ -6,9 +6,11 @@
 
 #include "base/Persistent.h"
 
+class TZmController;
 class TZmDevice;
 class TZmDevices;
 class TZmModel;
+class TZmProtocol;
 
 class TZmStation : public TZmPersistentROM {
 public:
@@ -18,8 +20,14 @@ public:
   ~TZmStation() override;
 
   // A new station on `device`: a free ID of the whole project, a free bus
-  // number of the device; the station appends itself to the device.
+  // number of the device; the station appends itself to the device. None
+  // when the device has no protocol or no ID or bus number is free.
   static TZmStation* Create(TZmDevice* device);
+
+  // The controller with ControllerUID in the loaded protocol files, or none.
+  TZmController* Controller() const;
+  void SetController(const TZmController* c);
+  std::string DisplayText() const;
 
   TZmDevice* Owner = nullptr;
   void* TreeNode = nullptr;
@@ -36,7 +44,6 @@ public:
   const char* ClassName() const override { return "TZmDevice"; }
   void Serialize(TZmSerialization& s) override;
   void Initialize() override;
-  void WriteROM(TZmCompiler&) override {}
   ~TZmDevice() override;
 
   static TZmDevice* Create(TZmDevices* owner);
@@ -45,8 +52,16 @@ public:
   size_t StationCount() const { return Stations.size(); }
   TZmStation* Station(size_t i) const { return i < Stations.size() ? Stations[i] : nullptr; }
   bool IsIdUsed(int32_t id) const;
+  // -1 when every ID (or bus number) is taken.
   int32_t FreeId(int32_t start) const;
   bool IsStationNumUsed(uint32_t n) const;
+  int32_t FreeStationNum(int32_t preferred) const;
+  TZmProtocol* Protocol() const;
+  void SetProtocol(const TZmProtocol* p);
+  std::string DisplayText() const;
+  // 48-byte record: type, index, position, protocol UID, line settings and
+  // references to the protocol's three shared data arrays.
+  void WriteROM(TZmCompiler& compiler) override;
 
   TZmDevices* Owner = nullptr;
   uint32_t Type = 0;  // 15 = serial port
@@ -62,7 +77,9 @@ class TZmDevices : public TZmPersistentROM {
 public:
   const char* ClassName() const override { return "TZmDevices"; }
   void Serialize(TZmSerialization& s) override;
-  void WriteROM(TZmCompiler&) override {}
+  void Initialize() override;
+  // Device count, a slot per device, then the device records.
+  void WriteROM(TZmCompiler& compiler) override;
   ~TZmDevices() override;
 
   void CreatePorts(const TZmModel& model);
@@ -74,5 +91,7 @@ public:
   size_t StationCount() const;
 
   void* Owner = nullptr;  // the project root
+  // Station 255: the panel's own memory. Owned, in no device, never stored.
+  TZmStation* InternalStation = nullptr;
   std::vector<TZmDevice*> Devices;
 };

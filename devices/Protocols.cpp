@@ -9,6 +9,17 @@
 #include "base/Utf.h"
 #include "compiler/Compiler.h"
 
+void TZmDataArray::Serialize(TZmSerialization& s)
+{
+  s.SerializeMemory("Stream", Data);
+  // The element size only tells shared resources apart: two arrays with the
+  // same bytes but different element sizes have different records.
+  if (s.Writing()) {
+    uint32_t size = static_cast<uint32_t>(ElementSize);
+    s.SerializeUInt32("ElementSize", size);
+  }
+}
+
 void TZmDataArray::Append(uint32_t value)
 {
   Data.SeekEnd();

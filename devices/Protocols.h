@@ -18,7 +18,7 @@ class TZmDataArray : public TZmPersistentROM {
 public:
   explicit TZmDataArray(int32_t elementSize = 1) : ElementSize(elementSize) {}
   const char* ClassName() const override { return "TZmDataArray"; }
-  void Serialize(TZmSerialization& s) override { s.SerializeMemory("Stream", Data); }
+  void Serialize(TZmSerialization& s) override;
   void WriteROM(TZmCompiler& compiler) override;
   void WriteRecord(TZmStream& out) const;
 

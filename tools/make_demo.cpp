@@ -4,6 +4,7 @@
 
 #include "devices/Bindings.h"
 #include "devices/Devices.h"
+#include "devices/Protocols.h"
 #include "model/Alarms.h"
 #include "model/Project.h"
 #include "model/Registry.h"
@@ -11,11 +12,18 @@
 
 int main(int argc, char** argv)
 {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: make_demo OUT.ksv\n");
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: make_demo DATA_DIR OUT.ksv\n");
     return 2;
   }
   RegisterModelClasses();
+  TZmControllerDB& db = TZmControllerDB::Global();
+  db.LoadProtocolFolder(std::string(argv[1]) + "/protocol", "1033");
+  const TZmProtocol* rtu = db.FindProtocol(1060208397);
+  if (!rtu || rtu->ControllerRefs.empty()) {
+    std::fprintf(stderr, "make_demo: the Modbus RTU protocol file is missing from %s/protocol\n", argv[1]);
+    return 1;
+  }
   std::unique_ptr<TZmHMI> root(NewObject<TZmHMI>());
   root->Title = "Pump station";
   root->Description = "Demo project: a pump station panel with an overview, a settings scene and two alarms.";
@@ -28,8 +36,11 @@ int main(int argc, char** argv)
     d->CommSetup.setup0 = 9600;
     d->CommSetup.setup1 = 0x00000300;  // RS232, 8 data bits, 1 stop bit, no parity
   }
-  TZmStation* plc = TZmStation::Create(root->Devices->Device(0));
-  plc->StationNum = 1;
+  TZmDevice* port = root->Devices->Device(0);
+  port->SetProtocol(rtu);
+  port->CommSetup.setup1 = 0x02000300;  // 8E1, the protocol's default
+  TZmStation* plc = TZmStation::Create(port);
+  plc->SetController(rtu->ControllerRefs[0]);
   plc->Description = "Pump controller";
 
   TZmSceneGroup* main = TZmSceneGroup::Create(root->SceneGroups);
@@ -48,7 +59,7 @@ int main(int argc, char** argv)
   diag->DelayJumpScene = 30000;
   diag->JumpSceneID = 1;
 
-  const char* conditions[] = {"0:M100", "0:M101"};
+  const char* conditions[] = {"0:C100", "0:C101"};
   for (const char* c : conditions) {
     TZmAlarm* a = TZmAlarm::Create(root->Alarms);
     a->Condition->ReadValue->Expression = c;
@@ -57,7 +68,7 @@ int main(int argc, char** argv)
   root->Configuration->SaveScreenID = 1;
 
   std::string error;
-  if (!SaveProject(*root, argv[1], error)) {
+  if (!SaveProject(*root, argv[2], error)) {
     std::fprintf(stderr, "make_demo: %s\n", error.c_str());
     return 1;
   }

@@ -1,0 +1,29 @@
+#include "model/DataRoot.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "devices/Protocols.h"
+
+std::string FindDataRoot(const std::string& executablePath, const std::string& option)
+{
+  namespace fs = std::filesystem;
+  if (!option.empty()) return option;
+  if (const char* env = std::getenv("KESTRAVA_DATA"); env && *env) return env;
+  std::error_code ec;
+  fs::path exe = fs::canonical(executablePath, ec);
+  if (ec) exe = fs::absolute(executablePath, ec);
+  return (exe.parent_path() / "data").string();
+}
+
+TZmDataLoad LoadDataRoot(const std::string& root, const std::string& languageCode)
+{
+  TZmDataLoad load;
+  TZmControllerDB& db = TZmControllerDB::Global();
+  db.BuildInternalController();
+  db.ClearProtocols();
+  db.Warnings.clear();
+  db.LoadProtocolFolder(root + "/protocol", languageCode);
+  for (const auto& w : db.Warnings) load.Warnings.push_back(w.File + ": [" + w.Section + "] " + w.Key + ": " + w.Text);
+  return load;
+}
