@@ -36,7 +36,11 @@ Root SampleProject()
   TZmDevice* d = TZmDevice::Create(r->Devices);
   d->Type = 15;
   d->CommSetup.setup0 = 19200;
-  TZmStation* st = TZmStation::Create(d);
+  d->ProtocolRefUID = 1060208397;  // stored as given, whether or not the protocol is loaded
+  auto* st = NewObject<TZmStation>();
+  st->Owner = d;
+  d->Stations.push_back(st);
+  st->ID = 4;
   st->StationNum = 3;
   st->ControllerUID = 0xDEADBEEF;  // no such controller loaded: kept all the same
   TZmSceneGroup* g = TZmSceneGroup::Create(r->SceneGroups);
