@@ -13,3 +13,10 @@ bool ProjectInfo(const std::string& path, std::ostream& out, std::string& error)
 // f byte for byte for every file this program writes.
 bool DumpProject(std::span<const uint8_t> file, std::string& json, std::string& error);
 bool PackProject(const std::string& json, std::vector<uint8_t>& file, std::string& error);
+
+// Protocols and controllers with their register rules.
+void ListProtocols(std::ostream& out);
+// Checks an address text against a controller (by name or UID), the first
+// controller of a protocol, or the internal controller when neither is given.
+bool CheckAddress(const std::string& text, const std::string& protocol, const std::string& controller,
+                  const std::string& typeName, int32_t count, std::ostream& out, std::string& error);

@@ -41,6 +41,17 @@ int main(int argc, char** argv)
   pack->add_option("FILE", packFile, "JSON file")->required();
   pack->add_option("-o,--output", packOut, "Project file to write")->required();
 
+  auto* protocols = app.add_subcommand("protocols", "List protocols and controllers with their register rules");
+
+  std::string addressText, addressProtocol, addressController, addressType;
+  int32_t addressCount = 1;
+  auto* address = app.add_subcommand("address", "Check an address text against a controller");
+  address->add_option("CHECK", addressText, "Address text, e.g. HR100, 2:C17 or LW3")->required();
+  address->add_option("--protocol", addressProtocol, "Protocol name or UID (its first controller is used)");
+  address->add_option("--controller", addressController, "Controller name or UID (default: the internal controller)");
+  address->add_option("--type", addressType, "Data type (default INT16U)");
+  address->add_option("--count", addressCount, "Number of values (default 1)")->check(CLI::Range(1, 65536));
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -72,6 +83,15 @@ int main(int argc, char** argv)
     if (!ReadWholeFile(packFile, bytes, error)) return Fail(error);
     if (!PackProject(std::string(bytes.begin(), bytes.end()), file, error)) return Fail(packFile + ": " + error);
     if (!WriteFileAtomic(packOut, file, error)) return Fail(error);
+    return 0;
+  }
+  if (*protocols) {
+    ListProtocols(std::cout);
+    return 0;
+  }
+  if (*address) {
+    if (!CheckAddress(addressText, addressProtocol, addressController, addressType, addressCount, std::cout, error))
+      return Fail(error);
     return 0;
   }
   return 0;
