@@ -392,18 +392,33 @@ void TZmDC::Rectangle(int32_t left, int32_t top, int32_t right, int32_t bottom)
     return;
   const uint16_t c = static_cast<uint16_t>(Pen.Color);
   const uint32_t* mask = Pen.StyleIndex >= 2 ? PenStyleMask(Pen.StyleIndex) : nullptr;
+  // Borders never leave the rectangle: bands stop at the opposite side, and
+  // a side whose span is empty is not drawn (turned round it would stick
+  // out of a one-row rectangle).
   if (w != 1) {
-    for (int32_t i = 0; i < w; ++i) {
+    for (int32_t i = 0; i < w && i <= bottom - top; ++i) {
       HLine(left, right, top + i, c);
       HLine(left, right, bottom - i, c);
-      VLine(top + w, bottom - w, left + i, c);
-      VLine(top + w, bottom - w, right - i, c);
     }
+    if (top + w <= bottom - w)
+      for (int32_t i = 0; i < w && i <= right - left; ++i) {
+        VLine(top + w, bottom - w, left + i, c);
+        VLine(top + w, bottom - w, right - i, c);
+      }
   } else if (!mask) {
     HLine(left, right, top, c);
     HLine(left, right, bottom, c);
-    VLine(top + 1, bottom - 1, left, c);
-    VLine(top + 1, bottom - 1, right, c);
+    if (top + 1 <= bottom - 1) {
+      VLine(top + 1, bottom - 1, left, c);
+      VLine(top + 1, bottom - 1, right, c);
+    }
+  } else if (left == right || top == bottom) {
+    // A rectangle one pixel thin is a dashed line; the four sides would
+    // step one pixel outside it.
+    const bool saved = DashContinue;
+    DashContinue = false;
+    Line(left, top, right, bottom);
+    DashContinue = saved;
   } else {
     const bool saved = DashContinue;
     DashContinue = true;
@@ -547,23 +562,27 @@ void TZmDC::Ellipse(int32_t left, int32_t top, int32_t right, int32_t bottom)
     EllipseRing(cx, cy, a, b, false, centres);
     return;
   }
-  for (int32_t i = 0; i < w; ++i) {
-    if (b - i < 0)
-      break;  // rings with a negative vertical radius draw nothing
+  // Rings stop when a radius would go negative: the walk squares the radii,
+  // so such a ring would come out wider than the rectangle again.
+  for (int32_t i = 0; i < w && i <= a && i <= b; ++i)
     EllipseRing(cx, cy, a - i, b - i, true, centres);
-  }
 }
 
 void TZmDC::RoundRect(int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t rx, int32_t ry)
 {
   Normalise(left, top, right, bottom);
-  rx = Coord(rx);
-  ry = Coord(ry);
+  // Negative corner radii would put the corners outside the rectangle.
+  rx = std::clamp(rx, 0, CoordLimit);
+  ry = std::clamp(ry, 0, CoordLimit);
+  // Radii beyond half the rectangle would put the corners outside it.
+  rx = std::min(rx, (right - left) / 2);
+  ry = std::min(ry, (bottom - top) / 2);
   const int32_t w = PenWidthOf(Pen.Width);
   if (Brush.StyleIndex != 0) {
     const int32_t y0 = std::max(top + ry + 1, CT), y1 = std::min(bottom - ry - 1, CB);
-    for (int32_t y = y0; y <= y1; ++y)
-      FillSpan(left + w, right - w, y);
+    if (left + w <= right - w)
+      for (int32_t y = y0; y <= y1; ++y)
+        FillSpan(left + w, right - w, y);
     QuarterWalk(
       rx, ry, false,
       [&](int64_t x64, int64_t y64) {
@@ -576,9 +595,11 @@ void TZmDC::RoundRect(int32_t left, int32_t top, int32_t right, int32_t bottom, 
   if (Pen.StyleIndex == 0)
     return;
   const uint16_t c = static_cast<uint16_t>(Pen.Color);
-  for (int32_t i = 0; i < w; ++i) {
+  for (int32_t i = 0; i < w && i <= bottom - top; ++i) {
     HLine(left + rx, right - rx, top + i, c);
     HLine(left + rx, right - rx, bottom - i, c);
+  }
+  for (int32_t i = 0; i < w && i <= right - left; ++i) {
     VLine(top + ry, bottom - ry, left + i, c);
     VLine(top + ry, bottom - ry, right - i, c);
   }
@@ -588,11 +609,8 @@ void TZmDC::RoundRect(int32_t left, int32_t top, int32_t right, int32_t bottom, 
     EllipseRing(0, 0, rx, ry, false, centres);
     return;
   }
-  for (int32_t i = 0; i < w; ++i) {
-    if (ry - i < 0)
-      break;
+  for (int32_t i = 0; i < w && i <= rx && i <= ry; ++i)
     EllipseRing(0, 0, rx - i, ry - i, true, centres);
-  }
 }
 
 TZmPoint TZmDC::EllipsePoint(int32_t cx, int32_t cy, int32_t a, int32_t b, int32_t angle)
