@@ -20,3 +20,9 @@ void ListProtocols(std::ostream& out);
 // controller of a protocol, or the internal controller when neither is given.
 bool CheckAddress(const std::string& text, const std::string& protocol, const std::string& controller,
                   const std::string& typeName, int32_t count, std::ostream& out, std::string& error);
+
+void ListModels(std::ostream& out);
+// A new project for a model: the language folder's template for it when
+// there is one, otherwise an empty project with the model's ports.
+bool NewProject(const std::string& modelName, const std::string& languageFolder, const std::string& path,
+                std::ostream& out, std::string& error);

@@ -41,6 +41,13 @@ int main(int argc, char** argv)
   pack->add_option("FILE", packFile, "JSON file")->required();
   pack->add_option("-o,--output", packOut, "Project file to write")->required();
 
+  auto* models = app.add_subcommand("models", "List the panel models with sizes, colour format, keys and ports");
+
+  std::string newModel, newOut;
+  auto* create = app.add_subcommand("new", "Create a new project for a panel model");
+  create->add_option("--model", newModel, "Panel model name")->required();
+  create->add_option("-o,--output", newOut, "Project file to write")->required();
+
   auto* protocols = app.add_subcommand("protocols", "List protocols and controllers with their register rules");
 
   std::string addressText, addressProtocol, addressController, addressType;
@@ -58,7 +65,8 @@ int main(int argc, char** argv)
     return app.exit(e);
   }
 
-  LoadDataRoot(FindDataRoot(argv[0], dataRoot), "1033");
+  const std::string root = FindDataRoot(argv[0], dataRoot);
+  LoadDataRoot(root, "1033");
 
   std::string error;
   if (*info) {
@@ -83,6 +91,14 @@ int main(int argc, char** argv)
     if (!ReadWholeFile(packFile, bytes, error)) return Fail(error);
     if (!PackProject(std::string(bytes.begin(), bytes.end()), file, error)) return Fail(packFile + ": " + error);
     if (!WriteFileAtomic(packOut, file, error)) return Fail(error);
+    return 0;
+  }
+  if (*models) {
+    ListModels(std::cout);
+    return 0;
+  }
+  if (*create) {
+    if (!NewProject(newModel, root + "/1033", newOut, std::cout, error)) return Fail(error);
     return 0;
   }
   if (*protocols) {

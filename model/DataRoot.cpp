@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "devices/Model.h"
 #include "devices/Protocols.h"
 
 std::string FindDataRoot(const std::string& executablePath, const std::string& option)
@@ -25,5 +26,7 @@ TZmDataLoad LoadDataRoot(const std::string& root, const std::string& languageCod
   db.Warnings.clear();
   db.LoadProtocolFolder(root + "/protocol", languageCode);
   for (const auto& w : db.Warnings) load.Warnings.push_back(w.File + ": [" + w.Section + "] " + w.Key + ": " + w.Text);
+  TZmModels::Global().Clear();
+  TZmModels::Global().LoadModelFolder(root + "/model", languageCode);
   return load;
 }

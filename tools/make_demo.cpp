@@ -27,7 +27,7 @@ int main(int argc, char** argv)
   std::unique_ptr<TZmHMI> root(NewObject<TZmHMI>());
   root->Title = "Pump station";
   root->Description = "Demo project: a pump station panel with an overview, a settings scene and two alarms.";
-  root->ModelID = 1001;
+  root->ModelID = 1002;  // the 240 x 128 panel
 
   for (uint32_t port = 0; port < 2; ++port) {
     TZmDevice* d = TZmDevice::Create(root->Devices);

@@ -78,3 +78,58 @@ TEST(ShippedProtocols, EveryFileDecodes)
   for (uint32_t special : {uint32_t(-1828861255), uint32_t(-821410964), uint32_t(-408378398)}) EXPECT_NE(modbus->UID, special);
   db.ClearAll();
 }
+
+#include <set>
+
+#include "devices/Model.h"
+
+TEST(ShippedModels, EveryModelIsCompleteAndConsistent)
+{
+  TZmModels models;
+  ASSERT_TRUE(models.LoadModelFolder(KESTRAVA_BUILD_DIR "/data/model", "1033"));
+  ASSERT_GE(models.Count(), 3u);
+  for (size_t i = 0; i < models.Count(); ++i) {
+    const TZmModel& m = *models.Item(i);
+    SCOPED_TRACE(m.Name);
+    EXPECT_TRUE(m.Valid);
+    // 1-bit page layout packs eight rows per byte, row layout eight columns.
+    if (m.ColorFormat == 7) {
+      EXPECT_EQ(m.Height() % 8, 0);
+    }
+    if (m.ColorFormat == 8) {
+      EXPECT_EQ(m.Width() % 8, 0);
+    }
+    EXPECT_EQ(m.REGCnt, 256);
+    EXPECT_EQ(m.COMCnt, 2);
+    EXPECT_GT(m.ROMSize, 0);
+    EXPECT_LE(m.ROMSize, 16384);
+    ASSERT_EQ(m.Keys.size(), 16u);
+    std::set<int32_t> codes;
+    for (size_t k = 0; k < m.Keys.size(); ++k) {
+      const TZmModelKey& key = m.Keys[k].second;
+      EXPECT_EQ(key.Code, static_cast<int32_t>(k));  // the position is the key-mask bit
+      codes.insert(key.Code);
+      TZmRectValue r = key.Rect();
+      EXPECT_GE(r.Left, 0);
+      EXPECT_GE(r.Top, 0);
+      EXPECT_LE(r.Right * 2, m.Edit.Width);  // locations count half-size picture pixels
+      EXPECT_LE(r.Bottom * 2, m.Edit.Height);
+    }
+    EXPECT_EQ(codes.size(), 16u);
+    EXPECT_TRUE(m.FindKeyByFunction(1280));
+    EXPECT_TRUE(m.FindKeyByFunction(1536));
+    EXPECT_LE(m.EditRect.Right * 2, m.Edit.Width);
+    EXPECT_LE(m.EditRect.Bottom * 2, m.Edit.Height);
+    EXPECT_EQ(m.Panel.Width, 64);
+    EXPECT_EQ(m.Panel.Height, 64);
+    EXPECT_EQ(m.Power.Width, 4 * 2 * (m.PowerRect.Right - m.PowerRect.Left));  // four frames side by side
+    EXPECT_EQ(m.Link.Width, 2 * 2 * (m.LinkRect.Right - m.LinkRect.Left));
+    ASSERT_EQ(m.DownloadPicture.Width, m.Width());
+    ASSERT_EQ(m.DownloadPicture.Height, m.Height());
+    ASSERT_GE(m.Palette.size(), 2u);
+    for (uint32_t px : m.DownloadPicture.Pixels) {
+      uint32_t rgb = ((px >> 16) & 0xFF) | (px & 0xFF00) | ((px & 0xFF) << 16);  // 0xAARRGGBB -> red low
+      ASSERT_TRUE(rgb == m.Palette[0] || rgb == m.Palette[1]) << std::hex << px;
+    }
+  }
+}
