@@ -29,7 +29,12 @@ cmake --build "$builddir" -j"$(nproc)"
 case "$job" in
   run)
     demo="$builddir/data/demo/demo.ksv"
-    "$builddir/kestrava-cli" info "$demo"
+    # The editor where a display exists; the command-line tool otherwise.
+    if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -x "$builddir/kestrava" ]; then
+      "$builddir/kestrava" "$demo"
+    else
+      "$builddir/kestrava-cli" info "$demo"
+    fi
     ;;
   test)
     cd "$builddir"

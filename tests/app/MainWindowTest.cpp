@@ -1,0 +1,274 @@
+#include <QFile>
+#include <QMenu>
+#include <QProcess>
+#include <QSettings>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include "AppSupport.h"
+#include "app/MainWindow.h"
+#include "app/Settings.h"
+#include "app/Startup.h"
+#include "base/Language.h"
+#include "model/Project.h"
+
+namespace {
+
+class MainWindow : public AppTest {
+protected:
+  void SetUp() override
+  {
+    AppTest::SetUp();
+    Language = std::make_unique<TZmLanguageResources>(DataRoot().toStdString());
+    ASSERT_EQ(Language->SelectLanguage(1033), 0) << "no English texts in " << DataRoot().toStdString();
+    SetAppLanguage(Language.get());
+    ASSERT_TRUE(Dir.isValid());
+    Demo = Copy("demo.ksv");
+    Other = Copy("other.ksv");
+  }
+  QString Copy(const QString& name)
+  {
+    QString to = Dir.filePath(name);
+    EXPECT_TRUE(QFile::copy(DataRoot() + "/demo/demo.ksv", to));
+    return to;
+  }
+  void StoreRecent(const QStringList& files)
+  {
+    TZmAppSettings s;
+    for (const QString& f : files) s.RecentProject += f + "\r\n";
+    TZmRegistry w(TZmRegistry::Write);
+    s.Exchange(w);
+  }
+  QString StoredRecent()
+  {
+    TZmAppSettings s;
+    TZmRegistry r(TZmRegistry::Read);
+    s.Exchange(r);
+    return s.RecentProject;
+  }
+  std::unique_ptr<TZmLanguageResources> Language;
+  QTemporaryDir Dir;
+  QString Demo, Other;
+};
+
+}  // namespace
+
+TEST_F(MainWindow, FirstStartWithEmptySettings)
+{
+  TFormMain w;
+  EXPECT_EQ(w.windowTitle(), "Kestrava");
+  EXPECT_TRUE(w.Recent.Files.isEmpty());
+  EXPECT_EQ(w.Settings.DrawLine400, 1);
+  EXPECT_EQ(w.Settings.OffLine, 0);
+  EXPECT_TRUE(w.Settings.Com1.isEmpty());
+  w.FirstActivation();
+  EXPECT_FALSE(w.TimerAutoOpen->isActive());  // nothing to reopen
+  EXPECT_FALSE(w.actSaveFile->isEnabled());
+  EXPECT_TRUE(w.actOpenFile->isEnabled());
+  ASSERT_EQ(w.pmOpenFile->actions().size(), 2);  // Open and the separator
+  EXPECT_EQ(w.miLanguage->actions().size(), int(Language->Languages().size()));
+  EXPECT_EQ(w.actDownload->shortcut(), QKeySequence("Ctrl+Alt+S"));
+}
+
+TEST_F(MainWindow, StartUpOpensTheArgumentOrTheMostRecentFile)
+{
+  struct Case {
+    const char* name;
+    QStringList args;
+    QStringList recent;
+    QString opened;  // empty: nothing opened and the timer stays off
+  } cases[] = {
+      {"argument", {Demo}, {Other}, Demo},
+      {"most recent", {}, {Other, Demo}, Other},
+      {"missing argument", {Dir.filePath("gone.ksv")}, {Demo}, {}},
+      {"two arguments", {Demo, Other}, {Demo}, {}},
+  };
+  for (const auto& c : cases) {
+    ClearSettings();
+    StoreRecent(c.recent);
+    Script->Asked.clear();
+    TFormMain w(c.args);
+    w.FirstActivation();
+    EXPECT_EQ(w.TimerAutoOpen->isActive(), c.args.size() == 1 || (c.args.isEmpty() && !c.recent.isEmpty())) << c.name;
+    EXPECT_EQ(w.TimerAutoOpen->interval(), 500);
+    w.TimerAutoOpen->stop();
+    w.AutoOpen();
+    EXPECT_EQ(w.FileName, c.opened) << c.name;
+    EXPECT_EQ(w.HasProject(), !c.opened.isEmpty()) << c.name;
+    EXPECT_TRUE(Script->Asked.isEmpty()) << c.name;  // a missing file is not an error here
+    if (!c.opened.isEmpty()) {
+      EXPECT_EQ(w.windowTitle(), "Kestrava : [" + c.opened + "]");
+      EXPECT_EQ(w.Recent.Files.front(), c.opened);
+      EXPECT_EQ(w.tvProject->topLevelItemCount(), 2);
+    }
+  }
+}
+
+TEST_F(MainWindow, AutoOpenWaitsForDialogsAndNeverOpensOverAProject)
+{
+  TFormMain w({Demo});
+  w.FirstActivation();
+  Script->SetBusy(true);  // a prompt is open
+  w.AutoOpen();
+  EXPECT_FALSE(w.HasProject());
+  EXPECT_TRUE(w.TimerAutoOpen->isActive());  // tries again later
+  Script->SetBusy(false);
+
+  ASSERT_TRUE(w.OpenFile(Other, false));  // the user was quicker
+  w.AutoOpen();
+  EXPECT_EQ(w.FileName, Other);
+  w.FirstActivation();  // only the first activation counts
+  w.TimerAutoOpen->stop();
+  w.FirstActivation();
+  EXPECT_FALSE(w.TimerAutoOpen->isActive());
+}
+
+TEST_F(MainWindow, ClosePromptAndSaveAs)
+{
+  TFormMain w;
+  ASSERT_TRUE(w.OpenFile(Demo, false));
+  w.SetModified(true);
+  EXPECT_EQ(w.windowTitle(), "Kestrava : [" + Demo + " *]");
+
+  Script->Answers = {ZmMb::IdCancel};
+  EXPECT_FALSE(w.ConfirmClose());
+  EXPECT_TRUE(w.HasProject());
+  ASSERT_EQ(Script->Asked.size(), 1);
+  EXPECT_EQ(Script->Asked[0], Text(2004) + '|' + Text(2042));
+
+  // Yes, then a cancelled Save As (no file name yet): nothing is closed.
+  w.FileName.clear();
+  Script->Answers = {ZmMb::IdYes};
+  EXPECT_FALSE(w.ConfirmClose());
+  EXPECT_TRUE(w.HasProject());
+
+  // Yes, Save As onto an existing file, refuse to replace it.
+  Script->Answers = {ZmMb::IdYes, ZmMb::IdNo};
+  Script->FileNames = {Other};
+  EXPECT_FALSE(w.ConfirmClose());
+  EXPECT_TRUE(w.Modified);
+
+  // Yes, Save As under a new name without extension: saved as .ksv, closed.
+  Script->Answers = {ZmMb::IdYes};
+  Script->FileNames = {Dir.filePath("saved")};
+  EXPECT_TRUE(w.ConfirmClose());
+  EXPECT_FALSE(w.HasProject());
+  EXPECT_TRUE(QFileInfo(Dir.filePath("saved.ksv")).isFile());
+  EXPECT_EQ(w.Recent.Files.front(), Dir.filePath("saved.ksv"));
+  EXPECT_EQ(w.windowTitle(), "Kestrava");
+
+  // A failed save reports it and keeps the project modified.
+  ASSERT_TRUE(w.OpenFile(Demo, false));
+  w.SetModified(true);
+  Script->Asked.clear();
+  EXPECT_FALSE(w.SaveFile(Dir.filePath("no/such/folder/x.ksv")));
+  EXPECT_TRUE(w.Modified);
+  EXPECT_EQ(Script->Asked.size(), 1);
+  Script->Answers = {ZmMb::IdNo};
+  EXPECT_TRUE(w.ConfirmClose());
+}
+
+TEST_F(MainWindow, RecentEntryOfAMissingFileIsDroppedBeforeClosing)
+{
+  StoreRecent({Other, Demo});
+  TFormMain w;
+  ASSERT_TRUE(w.OpenFile(Demo, false));
+  w.SetModified(true);
+  ASSERT_TRUE(QFile::remove(Other));
+  Script->Asked.clear();
+  w.OpenRecent(Other);
+  ASSERT_EQ(Script->Asked.size(), 1);  // the message, and no save prompt
+  EXPECT_TRUE(Script->Asked[0].contains(Other));
+  EXPECT_EQ(w.Recent.IndexOf(Other), -1);
+  EXPECT_TRUE(w.HasProject());
+  EXPECT_TRUE(w.Modified);
+
+  // A damaged file from the menu: the message says so.
+  QFile bad(Dir.filePath("bad.ksv"));
+  ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+  bad.write("not a project");
+  bad.close();
+  Script->Asked.clear();
+  Script->Answers = {ZmMb::IdNo, ZmMb::IdOk};
+  w.OpenRecent(bad.fileName());
+  EXPECT_FALSE(w.HasProject());
+  ASSERT_EQ(Script->Asked.size(), 2);
+  EXPECT_TRUE(Script->Asked[1].startsWith(Text(1000) + '|'));
+}
+
+TEST_F(MainWindow, SettingsAreWrittenBackOnce)
+{
+  StoreRecent({Other});
+  {
+    TFormMain w;
+    ASSERT_TRUE(w.OpenFile(Demo, false));
+    EXPECT_EQ(w.EditOptions.DrawLine400, 1);
+    w.EditOptions.DrawLine400 = 0;
+    w.Settings.Port = "/dev/ttyUSB3";
+  }
+  EXPECT_EQ(StoredRecent(), Demo + "\r\n" + Other + "\r\n");
+  TZmAppSettings s;
+  TZmRegistry r(TZmRegistry::Read);
+  s.Exchange(r);
+  EXPECT_EQ(s.DrawLine400, 0);
+  EXPECT_EQ(s.Port, "/dev/ttyUSB3");
+}
+
+TEST_F(MainWindow, LanguageSwitchStoresTheChoice)
+{
+  TFormMain w;
+  TranslateComponent(&w);
+  EXPECT_EQ(w.actOpenFile->text(), "&Open...");
+  w.SwitchLanguage(1033);
+  EXPECT_EQ(ReadLanguageId(), 1033);
+  EXPECT_EQ(w.actOpenFile->text(), "&Open...");
+  EXPECT_EQ(w.font().pointSize(), LanguageFontSize(QString::fromStdString(Language->GetRawText("Font.Size"))));
+}
+
+TEST_F(MainWindow, StartUpLanguage)
+{
+  WriteLanguageId(2052);  // not installed: English
+  EXPECT_TRUE(SelectStartupLanguage(*Language));
+  EXPECT_EQ(Language->CurrentID(), 1033);
+  QTemporaryDir empty;
+  TZmLanguageResources none(empty.path().toStdString());
+  EXPECT_FALSE(SelectStartupLanguage(none));
+}
+
+TEST_F(MainWindow, WithoutAnyLanguageTheProgramSaysSoAndFails)
+{
+  QTemporaryDir empty;
+  QProcess p;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  p.setProcessEnvironment(env);
+  p.start(QStringLiteral(KESTRAVA_BUILD_DIR "/kestrava"), {"--data", empty.path()});
+  ASSERT_TRUE(p.waitForFinished(60000));
+  EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(p.exitCode(), 2);
+  EXPECT_TRUE(p.readAllStandardError().contains("no user-interface language"));
+}
+
+TEST_F(MainWindow, GrabToPng)
+{
+  StoreRecent({Demo, Other});
+  TFormMain w;
+  TranslateComponent(&w);
+  ApplyLanguageFont(&w);
+  w.UpdateCaption();
+  w.show();
+  ASSERT_TRUE(w.OpenFile(Demo, false));
+  // The recent files go under the Open button, and only there.
+  ASSERT_EQ(w.pmOpenFile->actions().size(), 4);
+  EXPECT_EQ(w.pmOpenFile->actions()[2]->toolTip(), Demo);
+  EXPECT_EQ(w.pmOpenFile->actions()[3]->toolTip(), Other);
+  EXPECT_EQ(w.miFile->actions().size(), 7);
+  QApplication::processEvents();
+  QPixmap shot = w.grab();
+  ASSERT_FALSE(shot.isNull());
+  EXPECT_TRUE(shot.save(QStringLiteral(KESTRAVA_BUILD_DIR "/app-mainwindow.png")));
+  w.pmOpenFile->popup(w.mapToGlobal(QPoint(40, 40)));
+  QApplication::processEvents();
+  EXPECT_TRUE(w.pmOpenFile->grab().save(QStringLiteral(KESTRAVA_BUILD_DIR "/app-openmenu.png")));
+  w.pmOpenFile->hide();
+}
