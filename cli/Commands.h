@@ -26,3 +26,7 @@ void ListModels(std::ostream& out);
 // there is one, otherwise an empty project with the model's ports.
 bool NewProject(const std::string& modelName, const std::string& languageFolder, const std::string& path,
                 std::ostream& out, std::string& error);
+
+// The postfix program of an expression and the registers it reads.
+bool ShowExpression(const std::string& text, const std::string& protocol, const std::string& controller,
+                    const std::string& typeName, std::ostream& out, std::string& error);

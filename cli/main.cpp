@@ -59,6 +59,13 @@ int main(int argc, char** argv)
   address->add_option("--type", addressType, "Data type (default INT16U)");
   address->add_option("--count", addressCount, "Number of values (default 1)")->check(CLI::Range(1, 65536));
 
+  std::string exprText, exprProtocol, exprController, exprType;
+  auto* expr = app.add_subcommand("expr", "Show the postfix program of an expression and the registers it reads");
+  expr->add_option("TEXT", exprText, "Expression, e.g. \"HR100 + HR101 * 2\"")->required();
+  expr->add_option("--protocol", exprProtocol, "Protocol name or UID (its first controller is used)");
+  expr->add_option("--controller", exprController, "Controller name or UID (default: the internal controller)");
+  expr->add_option("--type", exprType, "Data type of the value (default INT16U)");
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -99,6 +106,10 @@ int main(int argc, char** argv)
   }
   if (*create) {
     if (!NewProject(newModel, root + "/1033", newOut, std::cout, error)) return Fail(error);
+    return 0;
+  }
+  if (*expr) {
+    if (!ShowExpression(exprText, exprProtocol, exprController, exprType, std::cout, error)) return Fail(error);
     return 0;
   }
   if (*protocols) {

@@ -331,6 +331,10 @@ void wxParser::Primary()
     Next();
     return;
   }
+  if (Token == tokReal) {
+    Fail(parserErrorReal);
+    return;
+  }
   if (Token == tokOpen) {
     Next();
     if (Token >= tokTypeFirst && Token <= tokTypeLast) {
@@ -443,6 +447,7 @@ std::string wxParser::ErrorText() const
     case parserErrorBadNumber: return "a number is not a valid constant (decimal, or with H, O or B, within 32 bits)";
     case parserErrorParenthesis: return "a parenthesis is missing";
     case parserErrorTooLong: return "the expression is longer than 4096 characters";
+    case parserErrorReal: return "numbers with a decimal point are not accepted";
     default: return "the expression is not complete or has a character it does not allow";
   }
 }

@@ -80,4 +80,5 @@ enum : uint32_t {
   parserErrorBadNumber = 2,
   parserErrorParenthesis = 3,
   parserErrorTooLong = 4,
+  parserErrorReal = 5,
 };
