@@ -22,6 +22,8 @@
 #include "app/LanguageUi.h"
 #include "app/Prompts.h"
 #include "base/Persistent.h"
+#include "devices/Model.h"
+#include "devices/Protocols.h"
 #include "model/Project.h"
 
 namespace {
@@ -208,6 +210,10 @@ TFormMain::TFormMain(const QStringList& args, QWidget* parent) : QMainWindow(par
   Recent.RebuildMenu(TZmRecentFile::kMax);
 
   BuildLanguageMenu(miLanguage, [this](int id) { SwitchLanguage(id); });
+
+  // The process-wide databases that depend on the language.
+  TZmControllerDB::Global().BuildInternalController();
+  LoadDataFolders();
 
   TimerAutoOpen = new QTimer(this);
   TimerAutoOpen->setObjectName(QStringLiteral("TimerAutoOpen"));
@@ -417,10 +423,22 @@ void TFormMain::SwitchLanguage(int id)
   }
   TranslateApplication();
   ApplyLanguageFont(this);
+  LoadDataFolders();
   UpdateLanguageMenuChecks(miLanguage);
   UpdateCaption();
   emit languageChanged();
   QApplication::restoreOverrideCursor();
+}
+
+void TFormMain::LoadDataFolders()
+{
+  if (!AppLanguage()) return;
+  const std::string folder = AppLanguage()->ProgramFolder();
+  const std::string extension = AppLanguage()->LanguageExtension();
+  TZmModels::Global().Clear();
+  TZmModels::Global().LoadModelFolder(folder + "model", extension);
+  TZmControllerDB::Global().ClearProtocols();
+  TZmControllerDB::Global().LoadProtocolFolder(folder + "protocol", extension);
 }
 
 void TFormMain::ClearProjectTree()

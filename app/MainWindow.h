@@ -84,6 +84,9 @@ protected:
 
 private:
   QAction* MakeAction(const char* name, const QString& placeholder, const QKeySequence& shortcut = {});
+  // Panel models and protocols of the data root, with the language's
+  // localised keys.
+  void LoadDataFolders();
   void BuildProjectTree();
   void ClearProjectTree();
   QString DialogFolder() const;

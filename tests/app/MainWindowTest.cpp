@@ -10,6 +10,7 @@
 #include "app/Settings.h"
 #include "app/Startup.h"
 #include "base/Language.h"
+#include "devices/Model.h"
 #include "model/Project.h"
 
 namespace {
@@ -68,6 +69,7 @@ TEST_F(MainWindow, FirstStartWithEmptySettings)
   ASSERT_EQ(w.pmOpenFile->actions().size(), 2);  // Open and the separator
   EXPECT_EQ(w.miLanguage->actions().size(), int(Language->Languages().size()));
   EXPECT_EQ(w.actDownload->shortcut(), QKeySequence("Ctrl+Alt+S"));
+  EXPECT_GT(TZmModels::Global().Count(), 0u);  // the data folders are loaded
 }
 
 TEST_F(MainWindow, StartUpOpensTheArgumentOrTheMostRecentFile)
@@ -271,4 +273,8 @@ TEST_F(MainWindow, GrabToPng)
   QApplication::processEvents();
   EXPECT_TRUE(w.pmOpenFile->grab().save(QStringLiteral(KESTRAVA_BUILD_DIR "/app-openmenu.png")));
   w.pmOpenFile->hide();
+  w.miFile->popup(w.mapToGlobal(QPoint(0, 20)));
+  QApplication::processEvents();
+  EXPECT_TRUE(w.miFile->grab().save(QStringLiteral(KESTRAVA_BUILD_DIR "/app-filemenu.png")));
+  w.miFile->hide();
 }
