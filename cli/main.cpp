@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "base/File.h"
+#include "base/Language.h"
 #include "cli/Commands.h"
 #include "model/DataRoot.h"
 #include "model/Registry.h"
@@ -73,6 +74,9 @@ int main(int argc, char** argv)
   }
 
   const std::string root = FindDataRoot(argv[0], dataRoot);
+  // Texts of the core (station formats, the internal controller, group names) come from the language folder.
+  static TZmLanguageResources language(root);
+  if (language.SelectLanguage(TZmLanguageResources::kEnglish) == 0) language.InstallTextLookup();
   LoadDataRoot(root, "1033");
 
   std::string error;

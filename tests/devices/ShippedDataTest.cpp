@@ -133,3 +133,33 @@ TEST(ShippedModels, EveryModelIsCompleteAndConsistent)
     }
   }
 }
+
+#include "base/Language.h"
+#include "base/Texts.h"
+
+TEST(ShippedLanguage, InternalControllerRules)
+{
+  TZmControllerDB& db = TZmControllerDB::Global();
+  db.ClearAll();
+  {
+    TZmLanguageResources language(KESTRAVA_SOURCE_DIR "/data");
+    ASSERT_EQ(language.SelectLanguage(TZmLanguageResources::kEnglish), 0);
+    language.InstallTextLookup();
+    TZmController* c = db.BuildInternalController();
+    ASSERT_TRUE(c);
+    EXPECT_EQ(c->UID, kDefaultInternalControllerUID);
+    ASSERT_EQ(c->RegRules.Count(), 2u);
+    for (TZmRegRule* r : c->RegRules.Items) {
+      ASSERT_FALSE(r->Format.empty()) << r->Description;
+      for (int32_t n = r->Min; n <= r->Max; ++n) {
+        int32_t count = 1;
+        ASSERT_TRUE(r->Match(r->FormatNumber(n), 0, count, kindAll));
+        EXPECT_EQ(r->Value, n);
+      }
+    }
+    EXPECT_EQ(c->RegRules.Item(0)->Max, 255);
+    EXPECT_EQ(c->RegRules.Item(1)->Kind, kindDWord);
+  }
+  SetTextLookup(nullptr);
+  db.ClearAll();
+}
