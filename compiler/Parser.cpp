@@ -335,6 +335,21 @@ void wxParser::Primary()
     Fail(parserErrorReal);
     return;
   }
+  if (Token == tokString) {
+    // A quoted name is an address text without its quotes.
+    std::u32string name;
+    for (size_t i = TokenStart + 1; i + 1 < Position; ++i) {
+      if (Text[i] == '\\' && i + 2 < Position) ++i;
+      name.push_back(Text[i]);
+    }
+    if (Position - TokenStart < 2 || Text[Position - 1] != '"' || name.empty()) {
+      Fail(parserErrorSyntax);
+      return;
+    }
+    EmitOperand(ToUtf8(name), DefaultType);
+    Next();
+    return;
+  }
   if (Token == tokOpen) {
     Next();
     if (Token >= tokTypeFirst && Token <= tokTypeLast) {
@@ -374,8 +389,7 @@ bool wxParser::Finish()
     uint32_t w = Program[i];
     uint32_t cls = w >> 28;
     if (cls == 4) {
-      uint32_t type = (w >> 24) & 15;
-      i += (type == 8 || type == 9 || type == 13) ? 2 : 1;
+      ++i;  // exactly one payload word follows a constant marker
     } else if (cls == 2) {
       uint32_t index = w & 0xFFFFFF;
       if (index >= Operands.size()) return false;
@@ -397,10 +411,7 @@ int32_t wxParser::StackDepth() const
       // unary: the top value is replaced
     } else {
       ++depth;
-      if ((w >> 28) == 4) {
-        uint32_t type = (w >> 24) & 15;
-        i += (type == 8 || type == 9 || type == 13) ? 2 : 1;
-      }
+      if ((w >> 28) == 4) ++i;
     }
     deepest = std::max(deepest, depth);
   }

@@ -36,7 +36,8 @@ public:
   {
     if (i < Operands.size()) Operands[i].Value = word;
   }
-  // Replaces every operand word by its operand's value; false for an index out of range.
+  // Replaces every operand word by its operand's value (a constant marker is
+  // followed by exactly one payload word); false for an index out of range.
   bool Finish();
   // Deepest stack the program needs when evaluated.
   int32_t StackDepth() const;

@@ -39,8 +39,14 @@ TEST(Parser, PostfixPrograms)
       {"+x", {0x24000000}},
       {"(F32)Level >= 4294967295", {0x2B000000, 0x46000000, 0xFFFFFFFF, 0x0200000A}},
       {"(u16)W1 == (U16)W1", {0x25000000, 0x25000000, 0x02000005}},  // one operand entry per name and type
+      {"\"2:D 1\" + \"D\\\"2\"", {0x24000000, 0x24000001, 0x02000000}},  // quotes stripped, \" kept as a quote
   };
   for (const auto& c : cases) EXPECT_EQ(ProgramOf(c.text), c.program) << c.text;
+
+  wxParser quoted("\"2:D 1\" + \"D\\\"2\"", 3);
+  ASSERT_TRUE(quoted.Parse());
+  EXPECT_EQ(quoted.OperandName(0), "2:D 1");
+  EXPECT_EQ(quoted.OperandName(1), "D\"2");
 
   wxParser p("2:D100 + D101 + (INT8U)D100", 3);
   ASSERT_TRUE(p.Parse());
@@ -56,7 +62,7 @@ TEST(Parser, PostfixPrograms)
 TEST(Parser, RejectedTexts)
 {
   const char* bad[] = {
-      "D1 < D2 < D3", "1.5 + D1", "12A", "19O", "102B", "\"D1\"", "D1 +", "(D1", "D1)", "D1 = 2", "D1 += 2", "--D1",
+      "D1 < D2 < D3", "1.5 + D1", "12A", "19O", "102B", "\"D1", "\"\"", "D1 +", "(D1", "D1)", "D1 = 2", "D1 += 2", "--D1",
       "(INT16S)5", "(BIT D1", "D1 D2", "D100.", "4294967296", "99999999999999999999", "$", "", "#D1", "[D1]",
   };
   for (const char* text : bad) {
