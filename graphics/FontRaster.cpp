@@ -85,6 +85,9 @@ std::string FontKey(const TZmFontSpec& f)
 
 struct TZmFontRasterizer::Impl {
   FT_Library Lib = nullptr;
+  // A configuration of our own: matching does not depend on (or disturb)
+  // whatever else in the process uses fontconfig, and it is freed with us.
+  FcConfig* Config = nullptr;
   std::map<std::string, std::unique_ptr<Font>> Fonts;
   Font* Cur = nullptr;
 
@@ -99,6 +102,8 @@ struct TZmFontRasterizer::Impl {
       }
     if (Lib)
       FT_Done_FreeType(Lib);
+    if (Config)
+      FcConfigDestroy(Config);
   }
 
   // Hinting settings that FREETYPE_PROPERTIES could otherwise change.
@@ -160,13 +165,13 @@ struct TZmFontRasterizer::Impl {
     FcPatternAddInteger(pat, FC_SLANT, (spec.Style & 2) ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
     if (const char* lang = CharsetLanguage(spec.Charset))
       FcPatternAddString(pat, FC_LANG, reinterpret_cast<const FcChar8*>(lang));
-    FcConfigSubstitute(nullptr, pat, FcMatchPattern);
+    FcConfigSubstitute(Config, pat, FcMatchPattern);
     FcDefaultSubstitute(pat);
     FcResult result = FcResultNoMatch;
-    FcFontSet* set = FcFontSort(nullptr, pat, FcTrue, nullptr, &result);
+    FcFontSet* set = FcFontSort(Config, pat, FcTrue, nullptr, &result);
     if (set) {
       for (int i = 0; i < set->nfont && font->Faces.size() < 64; ++i) {
-        FcPattern* m = FcFontRenderPrepare(nullptr, pat, set->fonts[i]);
+        FcPattern* m = FcFontRenderPrepare(Config, pat, set->fonts[i]);
         if (!m)
           continue;
         FaceRef ref;
@@ -385,7 +390,11 @@ TZmFontRasterizer::TZmFontRasterizer() : P(std::make_unique<Impl>())
     return;
   }
   P->PinProperties();
-  FcInit();
+  P->Config = FcInitLoadConfigAndFonts();
+  if (!P->Config) {
+    FT_Done_FreeType(P->Lib);
+    P->Lib = nullptr;
+  }
 }
 
 TZmFontRasterizer::~TZmFontRasterizer() = default;
