@@ -3,7 +3,14 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/Format.h"
 #include "base/Persistent.h"
+#include "base/Texts.h"
+#include "compiler/Messages.h"
+#include "compiler/Parser.h"
+#include "compiler/RegCollect.h"
+#include "model/Alarms.h"
+#include "model/Scenes.h"
 
 namespace {
 
@@ -12,12 +19,57 @@ const uint32_t kPredefined[] = {0x11, 0x12, 0x40, 0x50, 0x51, 0x53, 0x54, 0x55, 
 
 }  // namespace
 
-TZmCompiler::TZmCompiler() { Reset(); }
+TZmCompiler::TZmCompiler()
+    : Registers(std::make_unique<TZmRegCollects>(this)), SceneRegisters(std::make_unique<TZmRegCollects>(this)),
+      Messages(std::make_unique<TZmMessages>())
+{
+  Reset();
+}
+
+TZmCompiler::~TZmCompiler() = default;
 
 void TZmCompiler::Reset()
 {
   Image.Clear();
   Resources.Reset();
+  Registers->Clear();
+  SceneRegisters->Clear();
+  Messages->Clear();
+  CurrentScene = nullptr;
+}
+
+bool TZmCompiler::Report(TZmPersistent* owner, int32_t line, bool perScene, int32_t count, const std::string& text,
+                         int32_t acceptedKinds, int32_t dataType, bool required)
+{
+  auto* alarm = dynamic_cast<TZmAlarm*>(owner);
+  auto problem = [&](int32_t kind, int screenFormat, int alarmFormat) {
+    std::string ownerName = owner ? owner->GetDisplayName() : std::string();
+    if (alarm) {
+      Messages->Add(kind, TZmMessage::Alarm, SafeFormat(GetText(alarmFormat), {ownerName, GetText(622 + line)}), owner, line);
+    } else {
+      std::string sceneName = CurrentScene ? CurrentScene->GetDisplayName() : std::string();
+      Messages->Add(kind, TZmMessage::ScreenObject,
+                    SafeFormat(GetText(screenFormat), {sceneName, ownerName, GetText(2640 + line)}), owner, line);
+    }
+  };
+  if (text.empty()) {
+    if (required) problem(TZmMessage::Warning, 2601, 2605);
+    return !required;
+  }
+  uint32_t constant;
+  if (wxParser::IsConstant(text, constant)) return true;
+  bool ok;
+  if (alarm) {
+    ok = Registers->Add(nullptr, text, dataType, count, acceptedKinds) &&
+         SceneRegisters->AddToAllScenes(text, dataType, count, acceptedKinds);
+  } else if (CurrentScene) {
+    ok = Registers->Add(nullptr, text, dataType, count, acceptedKinds);
+    if (ok && perScene) ok = SceneRegisters->Add(CurrentScene, text, dataType, count, acceptedKinds);
+  } else {
+    return true;  // an object outside any scene registers nothing
+  }
+  if (!ok) problem(TZmMessage::ObjectError, 2602, 2606);
+  return ok;
 }
 
 void TZmCompiler::PatchSlot(size_t slotBase, size_t i)

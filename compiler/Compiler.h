@@ -6,13 +6,18 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "base/Stream.h"
 
 class TZmPersistentROM;
+class TZmPersistent;
 class TZmHMI;
+class TZmMessages;
+class TZmRegCollects;
 class TZmResGroup;
+class TZmScene;
 
 class TZmResItem {
 public:
@@ -47,6 +52,9 @@ public:
 class TZmCompiler {
 public:
   TZmCompiler();
+  ~TZmCompiler();
+  TZmCompiler(const TZmCompiler&) = delete;
+  TZmCompiler& operator=(const TZmCompiler&) = delete;
   TZmStream& Output() { return Image; }
   const TZmStream& Output() const { return Image; }
   // Image offset of the next byte written.
@@ -61,9 +69,21 @@ public:
   // Returns the replacement word.
   std::function<uint32_t(uint32_t word)> ResolveFixup;
 
+  // The registration step of a binding's address: adds it to the owner's
+  // scene collection (when polled there) and to the global one, and reports
+  // an empty required or rejected address on the owner's information line.
+  // An alarm's address goes to every scene. True when accepted.
+  bool Report(TZmPersistent* owner, int32_t line, bool perScene, int32_t count, const std::string& text,
+              int32_t acceptedKinds, int32_t dataType, bool required);
+
   TZmHMI* Project = nullptr;
   uint32_t Base = 0;
   TZmResGroups Resources;
+  std::unique_ptr<TZmRegCollects> Registers;       // global: lays out the register memory
+  std::unique_ptr<TZmRegCollects> SceneRegisters;  // what each scene polls
+  std::unique_ptr<TZmMessages> Messages;
+  // The scene whose objects are being written; none outside scenes.
+  TZmScene* CurrentScene = nullptr;
 
 private:
   TZmStream Image;

@@ -1,0 +1,209 @@
+#include "compiler/RegCollect.h"
+
+#include <algorithm>
+
+#include "compiler/Compiler.h"
+#include "devices/Devices.h"
+#include "devices/Protocols.h"
+#include "devices/RegRule.h"
+#include "model/Project.h"
+#include "model/Scenes.h"
+
+// Registers stay sorted and unique, so whole ranges (grouped rules) can be
+// added without quadratic cost and a register's index is a binary search.
+void TZmRegCollectItem::AddRegister(int32_t n)
+{
+  auto it = std::lower_bound(Registers.begin(), Registers.end(), n);
+  if (it == Registers.end() || *it != n) Registers.insert(it, n);
+}
+
+bool TZmRegCollectItem::Contains(int32_t n) const { return std::binary_search(Registers.begin(), Registers.end(), n); }
+
+uint32_t TZmRegCollectItem::ReferenceAt(size_t k) const
+{
+  uint32_t start = static_cast<uint32_t>(Start);
+  uint32_t byte = start, bit = 0;
+  switch (Rule ? Rule->Kind : 0) {
+    case kindBit:
+      byte = start + static_cast<uint32_t>(k / 8);
+      bit = static_cast<uint32_t>(k % 8);
+      break;
+    case kindByte: byte = start + static_cast<uint32_t>(k); break;
+    case kindDWord: byte = start + 4 * static_cast<uint32_t>(k); break;
+    default: byte = start + 2 * static_cast<uint32_t>(k); break;
+  }
+  return kRegRefClassMemory | (byte << 3) | bit;
+}
+
+size_t TZmRegCollectItems::RegisterCount() const
+{
+  size_t n = 0;
+  for (const auto& it : Items) n += it.Registers.size();
+  return n;
+}
+
+TZmRegCollect* TZmRegCollects::Find(TZmScene* scene)
+{
+  for (auto& c : List)
+    if (c->Scene == scene && c->LinkKind == 0) return c.get();
+  List.push_back(std::make_unique<TZmRegCollect>());
+  List.back()->Scene = scene;
+  return List.back().get();
+}
+
+TZmRegCollectItems* TZmRegCollects::Entry(TZmRegCollect& c, int32_t stationId)
+{
+  if (stationId < 0 || stationId > 255) return nullptr;
+  if (c.Stations[stationId]) return c.Stations[stationId].get();
+  if (!Compiler || !Compiler->Project) return nullptr;
+  const TZmStation* st = Compiler->Project->Devices->FindStation(stationId);
+  TZmController* ctrl = st ? st->Controller() : nullptr;
+  if (!ctrl) return nullptr;
+  auto entry = std::make_unique<TZmRegCollectItems>();
+  entry->Controller = ctrl;
+  for (TZmRegRule* r : ctrl->RegRules.Items) {
+    entry->Items.emplace_back();
+    entry->Items.back().Rule = r;
+  }
+  c.Stations[stationId] = std::move(entry);
+  return c.Stations[stationId].get();
+}
+
+bool TZmRegCollects::AddToStation(TZmRegCollect& c, int32_t stationId, std::string_view rest, int32_t dataType,
+                                  int32_t count, int32_t acceptedKinds)
+{
+  TZmRegCollectItems* entry = Entry(c, stationId);
+  if (!entry) return false;
+  for (auto& item : entry->Items) {
+    TZmRegRule* r = item.Rule;
+    int32_t n = count;
+    if (!r->Match(rest, dataType, n, acceptedKinds)) continue;
+    int32_t v = r->Value;
+    if (r->Group == 1) {
+      for (auto& other : entry->Items)
+        if (other.Rule->Index == r->Index)
+          for (int64_t u = other.Rule->Min; u <= other.Rule->Max; u += other.Rule->Step)
+            other.AddRegister(static_cast<int32_t>(u));
+    } else if (r->BlockSize <= 1) {
+      for (int64_t k = 0; k < n; ++k) item.AddRegister(static_cast<int32_t>(v + k * r->Step));
+    } else {
+      int64_t block = r->BlockSize;
+      for (int64_t k = 0; k < n; ++k) {
+        int64_t u = v + k * r->Step;
+        int64_t b = (u - r->Min) / block;
+        for (int64_t i = 0; i < block; ++i) item.AddRegister(static_cast<int32_t>(r->Min + block * b + i));
+      }
+    }
+    return true;
+  }
+  TZmBitSplit bit = SplitBit(rest);
+  if ((acceptedKinds & kindBit) && bit.Ok && bit.Bit >= 0 && bit.Bit <= 15)
+    return AddToStation(c, stationId, bit.Rest, dataType, count, (acceptedKinds & ~kindBit) | kindWord);
+  return false;
+}
+
+bool TZmRegCollects::Add(TZmScene* scene, std::string_view address, int32_t dataType, int32_t count, int32_t acceptedKinds)
+{
+  TZmStationSplit split = SplitStation(address);
+  if (split.Rest.empty()) return false;
+  TZmRegCollect& c = *Find(scene);
+  if (split.Station == 256)
+    return AddToStation(c, 0, split.Rest, dataType, count, acceptedKinds) ||
+           AddToStation(c, 255, split.Rest, dataType, count, acceptedKinds);
+  return AddToStation(c, split.Station, split.Rest, dataType, count, acceptedKinds);
+}
+
+bool TZmRegCollects::AddToAllScenes(std::string_view address, int32_t dataType, int32_t count, int32_t acceptedKinds)
+{
+  if (!Compiler || !Compiler->Project) return false;
+  for (TZmSceneGroup* g : Compiler->Project->SceneGroups->Groups)
+    for (TZmScene* s : g->Scenes)
+      if (!Add(s, address, dataType, count, acceptedKinds)) return false;
+  return true;
+}
+
+int32_t TZmRegCollects::Layout(int32_t start)
+{
+  TZmRegCollect& c = *Find(nullptr);
+  int64_t offset = start;
+  c.Total = 0;
+  for (int32_t id = 0; id <= 254; ++id) {
+    TZmRegCollectItems* entry = c.Stations[id].get();
+    if (!entry) continue;
+    entry->Total = 0;
+    for (auto& item : entry->Items) {
+      int64_t n = static_cast<int64_t>(item.Registers.size());
+      int64_t size = 0;
+      if (n > 0) {
+        switch (item.Rule->Kind) {
+          case kindBit: size = (n - 1) / 8 + 1; break;
+          case kindByte: size = n; break;
+          case kindDWord: size = 4 * n; break;
+          default: size = 2 * n; break;
+        }
+      }
+      item.Start = static_cast<int32_t>(std::min<int64_t>(offset, INT32_MAX));
+      item.Size = static_cast<int32_t>(std::min<int64_t>(size, INT32_MAX));
+      offset += size;
+      entry->Total += item.Size;
+    }
+    c.Total += entry->Total;
+  }
+  return static_cast<int32_t>(std::min<int64_t>(offset, INT32_MAX));
+}
+
+TZmRegResolved TZmRegCollects::Resolve(std::string_view address, int32_t dataType, int32_t count)
+{
+  TZmRegResolved r;
+  TZmStationSplit split = SplitStation(address);
+  if (split.Rest.empty()) return r;
+  TZmRegCollect& c = *Find(nullptr);
+  auto tryStation = [&](int32_t id) {
+    TZmRegCollectItems* entry = Entry(c, id);
+    if (!entry) return false;
+    for (auto& item : entry->Items) {
+      int32_t n = 1;
+      if (!item.Rule->Match(split.Rest, 0, n, kindAll)) continue;
+      int32_t v = item.Rule->Value;
+      uint32_t ref;
+      if (id == 255) {
+        ref = kRegRefClassMemory + 16 * static_cast<uint32_t>(v);
+      } else {
+        auto it = std::lower_bound(item.Registers.begin(), item.Registers.end(), v);
+        if (it == item.Registers.end() || *it != v) continue;
+        ref = item.ReferenceAt(static_cast<size_t>(it - item.Registers.begin()));
+      }
+      r.Found = true;
+      r.Station = id;
+      r.Reference = ref;
+      r.RuleIndex = item.Rule->Index;
+      r.ProtocolAddress = item.Rule->ProtocolAddress(v);
+      r.Rule = item.Rule;
+      r.Count = item.Rule->ProtocolCount(dataType, count);
+      return true;
+    }
+    return false;
+  };
+  if (split.Station == 256) {
+    if (!tryStation(0)) tryStation(255);
+  } else {
+    tryStation(split.Station);
+  }
+  return r;
+}
+
+uint32_t TZmRegCollects::ReferenceOf(int32_t stationId, size_t itemIndex, int32_t registerNumber) const
+{
+  for (const auto& c : List) {
+    if (c->Scene || c->LinkKind != 0) continue;
+    if (stationId < 0 || stationId > 255 || !c->Stations[stationId]) return 0;
+    const TZmRegCollectItems& entry = *c->Stations[stationId];
+    if (itemIndex >= entry.Items.size()) return 0;
+    const TZmRegCollectItem& item = entry.Items[itemIndex];
+    auto it = std::lower_bound(item.Registers.begin(), item.Registers.end(), registerNumber);
+    return it == item.Registers.end() || *it != registerNumber
+               ? 0
+               : item.ReferenceAt(static_cast<size_t>(it - item.Registers.begin()));
+  }
+  return 0;
+}
