@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 
 #include "DrawTestUtil.h"
 #include "graphics/DC.h"
@@ -312,6 +313,12 @@ TEST(DC, PolygonFill)
 
 TEST(DC, ArcsPiesChords)
 {
+  {  // a quarter arc of radius 5: the truncated table steps, end angle 90 left out
+    TZmDC dc(12, 12);
+    Inks(dc);
+    dc.Arc(0, 0, 10, 10, 0, 90);
+    EXPECT_EQ(Art(dc, 4, 0, 7, 7), (Rows{".......", ".###...", "....#..", ".....#.", ".....#.", ".....##", "......."}));
+  }
   {  // start = end: no arc points
     TZmDC dc(20, 20);
     Inks(dc);
@@ -497,4 +504,22 @@ TEST(DC, PointMarkers)
   EXPECT_EQ(CountSet(dc), 0);
   dc.DrawPointMarker(-3, -3, 11, 1);  // partly outside: clipped
   EXPECT_EQ(CountSet(dc), 16);
+}
+
+// Ellipse centres truncate ((l + r) / 2) while arc centres floor
+// ((l + r) >> 1): moved across x = 0, only the arc keeps its shape.
+TEST(DC, TruncatingAndFlooringCentres)
+{
+  auto draw = [](bool arc, int dx) {
+    auto dc = std::make_unique<TZmDC>(20, 9);
+    Inks(*dc);
+    if (arc)
+      dc->Arc(-5 + dx, 0, 4 + dx, 8, 0, 359);
+    else
+      dc->Ellipse(-5 + dx, 0, 4 + dx, 8);
+    return dc;
+  };
+  EXPECT_EQ(Art(*draw(true, 0), 0, 0, 5, 9), Art(*draw(true, 10), 10, 0, 5, 9));
+  EXPECT_NE(Art(*draw(false, 0), 0, 0, 5, 9), Art(*draw(false, 10), 10, 0, 5, 9));
+  EXPECT_EQ(Art(*draw(false, 0), 0, 0, 5, 9), Art(*draw(false, 10), 9, 0, 5, 9));  // centre 0, then 9
 }
