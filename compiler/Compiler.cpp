@@ -9,6 +9,8 @@
 #include "compiler/Messages.h"
 #include "compiler/Parser.h"
 #include "compiler/RegCollect.h"
+#include "devices/Model.h"
+#include "model/Project.h"
 #include "model/Alarms.h"
 #include "model/Scenes.h"
 
@@ -27,6 +29,21 @@ TZmCompiler::TZmCompiler()
 }
 
 TZmCompiler::~TZmCompiler() = default;
+
+uint32_t ReplicateColor(uint32_t value, int32_t colorBit)
+{
+  if (colorBit <= 0) return value;
+  if (colorBit >= 32) return value;  // one copy fills the word; no shift past its width
+  uint64_t mask = (uint64_t(1) << colorBit) - 1, x = 0;
+  for (int32_t i = 0; i < (32 + colorBit - 1) / colorBit; ++i) x = ((x << colorBit) | (value & mask)) & 0xFFFFFFFFull;
+  return static_cast<uint32_t>(x);
+}
+
+uint32_t TZmCompiler::ReplicateColor(uint32_t value) const
+{
+  const TZmModel* m = Project ? Project->Model() : nullptr;
+  return m ? ::ReplicateColor(value, m->ColorBit) : value;
+}
 
 void TZmCompiler::Reset()
 {

@@ -64,6 +64,8 @@ public:
   void WriteFixup(uint32_t word);
   void WriteReference(uint32_t kind, TZmPersistentROM* object);
   void Reset();
+  // ReplicateColor with the project's model; unchanged without a model.
+  uint32_t ReplicateColor(uint32_t value) const;
 
   // Resolves scene fix-up words (0x90-0x94); set by the compile driver.
   // Returns the replacement word.
@@ -88,6 +90,10 @@ public:
 private:
   TZmStream Image;
 };
+
+// A colour value spread over 32 bits with the model's bits per pixel (as the
+// panel's compiled colour fields hold it); unchanged for 0 bits per pixel.
+uint32_t ReplicateColor(uint32_t value, int32_t colorBit);
 
 // Resource kinds (top byte of a reference).
 enum : uint32_t {
