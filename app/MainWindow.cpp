@@ -13,6 +13,7 @@
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QStyle>
+#include <QThread>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -68,6 +69,7 @@ TFormMain::TFormMain(const QStringList& args, QWidget* parent) : QMainWindow(par
   QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
   DataFolder = docs.isEmpty() ? QCoreApplication::applicationDirPath() + '/' : docs + QStringLiteral("/Kestrava/");
 
+  AnimatePanels = QThread::idealThreadCount() > 2;
   Project.reset(NewObject<TZmHMI>());
 
   // Commands. Captions are placeholders; the language's form texts replace them.

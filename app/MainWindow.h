@@ -57,6 +57,8 @@ public:
   bool NeedsCompile = true;
   bool Closing = false;
   QString DataFolder;
+  // Side panels slide only where the machine has cores to spare.
+  bool AnimatePanels = false;
   TZmRecentFile Recent;
   TZmSceneEditOpt EditOptions;
   TZmAppSettings Settings;

@@ -168,6 +168,17 @@ TEST_F(MainWindow, ClosePromptAndSaveAs)
   EXPECT_EQ(Script->Asked.size(), 1);
   Script->Answers = {ZmMb::IdNo};
   EXPECT_TRUE(w.ConfirmClose());
+
+  // Closing the window asks the same question and obeys Cancel.
+  ASSERT_TRUE(w.OpenFile(Demo, false));
+  w.SetModified(true);
+  w.show();
+  Script->Answers = {ZmMb::IdCancel};
+  EXPECT_FALSE(w.close());
+  EXPECT_TRUE(w.isVisible());
+  Script->Answers = {ZmMb::IdNo};
+  EXPECT_TRUE(w.close());
+  EXPECT_FALSE(w.HasProject());
 }
 
 TEST_F(MainWindow, RecentEntryOfAMissingFileIsDroppedBeforeClosing)
