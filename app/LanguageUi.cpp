@@ -29,6 +29,7 @@ TZmLanguageResources*& LanguagePtr()
 }
 
 const char* const kOwnerProperty = "zmFormOwner";
+const char* const kApplicationProperty = "zmApplicationOwned";
 
 std::string Utf8(const QString& s) { return s.toUtf8().toStdString(); }
 QString Q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
@@ -161,16 +162,21 @@ void TranslateOwn(const QString& path, QObject* o, const TZmTextTable& texts)
   }
 }
 
-// Calls f(name, object) for every named object that `owner` owns: its
+// Calls f(object) for every named object that `owner` owns: its
 // descendants, not looking inside nested owners (those are reported
-// themselves but own their own children).
-template <typename F>
-void ForEachOwned(QObject* owner, F&& f)
+// themselves but own their own children). Forms and pages of the
+// application met on the way go to `other` instead, subtree and all.
+template <typename F, typename G>
+void ForEachOwned(QObject* owner, F&& f, G&& other)
 {
   std::vector<QObject*> stack(owner->children().rbegin(), owner->children().rend());
   while (!stack.empty()) {
     QObject* o = stack.back();
     stack.pop_back();
+    if (IsFormOwner(o) && IsApplicationOwned(o)) {
+      other(o);
+      continue;
+    }
     if (!o->objectName().isEmpty()) f(o);
     if (IsFormOwner(o)) continue;
     // A menu's own actions are owned by the form that created them; its
@@ -192,18 +198,28 @@ QString FormatText(int number, std::initializer_list<TZmFormatArg> args)
   return AppLanguage() ? Q(AppLanguage()->FormatText(number, args)) : QString();
 }
 
-void MarkFormOwner(QObject* owner) { owner->setProperty(kOwnerProperty, true); }
+void MarkFormOwner(QObject* owner, bool ownedByApplication)
+{
+  owner->setProperty(kOwnerProperty, true);
+  owner->setProperty(kApplicationProperty, ownedByApplication);
+}
 bool IsFormOwner(const QObject* owner) { return owner->property(kOwnerProperty).toBool(); }
+bool IsApplicationOwned(const QObject* owner) { return owner->property(kApplicationProperty).toBool(); }
 
 void Translate(const QString& path, QObject* object, const TZmTextTable* formTexts)
 {
   if (!formTexts || !object) return;
   TranslateOwn(path, object, *formTexts);
-  ForEachOwned(object, [&](QObject* o) {
-    QString sub = path.isEmpty() ? o->objectName() : path + '.' + o->objectName();
-    if (IsFormOwner(o)) Translate(sub, o, formTexts);
-    else TranslateOwn(sub, o, *formTexts);
-  });
+  ForEachOwned(
+      object,
+      [&](QObject* o) {
+        QString sub = path.isEmpty() ? o->objectName() : path + '.' + o->objectName();
+        if (IsFormOwner(o)) Translate(sub, o, formTexts);
+        else TranslateOwn(sub, o, *formTexts);
+      },
+      [&](QObject* page) {
+        if (!page->objectName().isEmpty()) Translate(page->objectName(), page, formTexts);
+      });
 }
 
 void TranslateComponent(QObject* owner)
@@ -227,9 +243,12 @@ bool ResolveFormPath(QObject* owner, const QString& path)
   qsizetype i = 1;
   while (i < parts.size() - 1) {
     QObject* found = nullptr;
-    ForEachOwned(current, [&](QObject* o) {
-      if (!found && o->objectName().compare(parts[i], Qt::CaseInsensitive) == 0) found = o;
-    });
+    ForEachOwned(
+        current,
+        [&](QObject* o) {
+          if (!found && o->objectName().compare(parts[i], Qt::CaseInsensitive) == 0) found = o;
+        },
+        [](QObject*) {});
     if (!found) break;
     current = found;
     ++i;

@@ -28,8 +28,13 @@ void SetAppLanguage(TZmLanguageResources* language);
 QString Text(int number);
 QString FormatText(int number, std::initializer_list<TZmFormatArg> args);
 
-void MarkFormOwner(QObject* owner);
+// Forms and pages belong to the application: their path is their own name
+// wherever they are shown (a page hosted in the main window is still
+// "FrameHMI", not "FormMain....FrameHMI"). A frame embedded in a page as one
+// of its parts (ownedByApplication false) is addressed below that page.
+void MarkFormOwner(QObject* owner, bool ownedByApplication = true);
 bool IsFormOwner(const QObject* owner);
+bool IsApplicationOwned(const QObject* owner);
 
 // Writes the current language's form texts into owner and everything it
 // owns, with the owner's name as path prefix. Nothing without a language.

@@ -36,6 +36,8 @@ struct SampleForm {
   QTreeWidget* lvList;
   QPlainTextEdit* moNotes;
   QPushButton* btnDeep;
+  QWidget* hosted;
+  QLabel* lblHosted;
 
   SampleForm()
   {
@@ -55,7 +57,12 @@ struct SampleForm {
     btnDeep->setObjectName("btnDeep");
     auto* page = new QWidget(&form);
     page->setObjectName("FrameInner");
-    MarkFormOwner(page);
+    MarkFormOwner(page, false);  // a part of the form
+    hosted = new QWidget(box);    // a page of the application shown inside the form
+    hosted->setObjectName("FrameHosted");
+    MarkFormOwner(hosted);
+    lblHosted = new QLabel("design hosted", hosted);
+    lblHosted->setObjectName("lblHosted");
     lblInner = new QLabel("design inner", page);
     lblInner->setObjectName("lblName");  // same name as the form's label: the owner tells them apart
     actRun = new QAction("design run", &form);
@@ -97,7 +104,9 @@ protected:
               "FormSample.lvList.Columns[1].Caption=Second\n"
               "FormSample.moNotes.Lines=one,\"two, three\",four\n"
               "formsample.GBXBOX.caption=Box\n"
-              "FormSample.gbxBox.Hint=\n");
+              "FormSample.gbxBox.Hint=\n"
+              "FrameHosted.lblHosted.Caption=Hosted\n"
+              "FormSample.lblHosted.Caption=wrong path\n");
     WriteFile(Dir.filePath("1031/StrTab.ini"), "STR00010=Bezeichnung\nSTR01000=Beispiel\n");
     WriteFile(Dir.filePath("1031/StrRes.ini"),
               "FormSample.Caption=STR01000\nFormSample.lblName.Caption=STR00010:\nFormSample.btnGo.Caption=&Los\n");
@@ -130,6 +139,7 @@ TEST_F(LanguageUi, TranslatesAFormByPath)
   EXPECT_EQ(f.lvList->headerItem()->text(1), "Second");
   EXPECT_EQ(f.moNotes->toPlainText(), "one\ntwo, three\nfour");
   EXPECT_EQ(f.form.findChild<QGroupBox*>("gbxBox")->title(), "Box");
+  EXPECT_EQ(f.lblHosted->text(), "Hosted");
 }
 
 TEST_F(LanguageUi, ResolvesOnlyExistingPaths)
@@ -153,7 +163,10 @@ TEST_F(LanguageUi, ResolvesOnlyExistingPaths)
       {"FormSample.lblInner.Caption", false},  // the page's label is not the form's
       {"FormOther.lblName.Caption", false},
       {"FormSample", false},
+      {"FormSample.lblHosted.Caption", false},  // a hosted page has its own path
+      {"FormSample.FrameHosted.lblHosted.Caption", false},
   };
+  EXPECT_TRUE(ResolveFormPath(f.hosted, "FrameHosted.lblHosted.Caption"));
   for (const auto& c : cases) EXPECT_EQ(ResolveFormPath(&f.form, c.path), c.resolves) << c.path;
 }
 
