@@ -7,8 +7,10 @@
 #include FT_DRIVER_H
 #include FT_SYNTHESIS_H
 #include FT_TRUETYPE_TABLES_H
+#include <hb-ft.h>
+#include <hb.h>
 #include <unicode/ubidi.h>
-#include <unicode/ushape.h>
+#include <unicode/uchar.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -62,6 +64,7 @@ struct FaceRef {
   FT_Matrix Matrix{0x10000, 0, 0, 0x10000};
   FcCharSet* Chars = nullptr;  // owned copy
   FT_Face Face = nullptr;      // opened on first use
+  hb_font_t* Hb = nullptr;     // shaping font over Face, made on first use
   bool Failed = false;
 };
 
@@ -71,9 +74,34 @@ struct Font {
   int32_t Ascender = 0, Descender = 0;
   int32_t UnderPos = 0, UnderThick = 1, StrikePos = 0, StrikeThick = 1;
   bool Underline = false, StrikeOut = false;
-  std::unordered_map<char32_t, Glyph> Glyphs;
+  std::unordered_map<uint64_t, Glyph> ByIndex;          // (face, glyph index) -> glyph
+  std::unordered_map<char32_t, const Glyph*> ByChar;  // character -> its glyph
   bool Usable = false;
 };
+
+const Glyph NoGlyph{};
+
+bool IsNonSpacing(char32_t cp)
+{
+  const int8_t t = u_charType(static_cast<UChar32>(cp));
+  return t == U_NON_SPACING_MARK || t == U_ENCLOSING_MARK;
+}
+
+// Runs that need a shaper: right-to-left letters (joining forms, order)
+// or combining marks (attachment). Everything else is laid out one
+// character after another, without kerning or ligatures.
+bool NeedsShaping(std::u32string_view run)
+{
+  bool base = false;
+  for (char32_t cp : run) {
+    if (IsRightToLeftChar(cp) || (base && IsMarkChar(cp)))
+      return true;
+    base = base || !IsControlChar(cp);
+  }
+  return false;
+}
+
+int32_t Round26(hb_position_t v) { return static_cast<int32_t>((static_cast<int64_t>(v) + 32) >> 6); }
 
 std::string FontKey(const TZmFontSpec& f)
 {
@@ -95,6 +123,8 @@ struct TZmFontRasterizer::Impl {
   {
     for (auto& [key, font] : Fonts)
       for (FaceRef& f : font->Faces) {
+        if (f.Hb)
+          hb_font_destroy(f.Hb);
         if (f.Face)
           FT_Done_Face(f.Face);
         if (f.Chars)
@@ -232,46 +262,43 @@ struct TZmFontRasterizer::Impl {
     return font;
   }
 
-  // The glyph of cp: the first face in the sort list that has it, else
-  // the best face's .notdef.
-  const Glyph& GlyphOf(char32_t cp)
+  // The face that draws cp: the first in the sort list that has it, else
+  // the best face with its .notdef (index 0). -1 when no face opens.
+  int FaceFor(char32_t cp, FT_UInt& index)
   {
     Font& f = *Cur;
-    auto it = f.Glyphs.find(cp);
-    if (it != f.Glyphs.end())
-      return it->second;
-    Glyph& g = f.Glyphs[cp];
-    if (IsControlChar(cp))
-      return g;
-    FaceRef* use = nullptr;
-    FT_UInt index = 0;
-    for (FaceRef& ref : f.Faces) {
+    for (size_t i = 0; i < f.Faces.size(); ++i) {
+      FaceRef& ref = f.Faces[i];
       if (ref.Chars && !FcCharSetHasChar(ref.Chars, static_cast<FcChar32>(cp)))
         continue;
       FT_Face face = Open(ref, f.PixelSize);
       if (!face)
         continue;
       index = FT_Get_Char_Index(face, static_cast<FT_ULong>(cp));
-      if (index != 0) {
-        use = &ref;
-        break;
-      }
+      if (index != 0)
+        return static_cast<int>(i);
     }
-    if (!use) {
-      for (FaceRef& ref : f.Faces)
-        if (Open(ref, f.PixelSize)) {
-          use = &ref;
-          break;
-        }
-      index = 0;
-    }
-    if (!use)
-      return g;
-    FT_Face face = use->Face;
-    FT_Set_Transform(face, use->HasMatrix ? &use->Matrix : nullptr, nullptr);
+    index = 0;
+    for (size_t i = 0; i < f.Faces.size(); ++i)
+      if (Open(f.Faces[i], f.PixelSize))
+        return static_cast<int>(i);
+    return -1;
+  }
+
+  const Glyph& Render(int faceIndex, FT_UInt index)
+  {
+    Font& f = *Cur;
+    const uint64_t key = static_cast<uint64_t>(faceIndex) << 32 | index;
+    auto it = f.ByIndex.find(key);
+    if (it != f.ByIndex.end())
+      return it->second;
+    Glyph& g = f.ByIndex[key];
+    FaceRef& use = f.Faces[static_cast<size_t>(faceIndex)];
+    FT_Face face = use.Face;
+    FT_Set_Transform(face, use.HasMatrix ? &use.Matrix : nullptr, nullptr);
     if (FT_Load_Glyph(face, index, FT_LOAD_TARGET_MONO) != 0)
       return g;
-    if (use->Embolden)
+    if (use.Embolden)
       FT_GlyphSlot_Embolden(face->glyph);
     if (face->glyph->format != FT_GLYPH_FORMAT_BITMAP && FT_Render_Glyph(face->glyph, FT_RENDER_MODE_MONO) != 0)
       return g;
@@ -300,82 +327,142 @@ struct TZmFontRasterizer::Impl {
     return g;
   }
 
+  const Glyph& GlyphOf(char32_t cp)
+  {
+    if (IsControlChar(cp))
+      return NoGlyph;
+    Font& f = *Cur;
+    auto it = f.ByChar.find(cp);
+    if (it != f.ByChar.end())
+      return *it->second;
+    FT_UInt index = 0;
+    const int face = FaceFor(cp, index);
+    const Glyph* g = face < 0 ? &NoGlyph : &Render(face, index);
+    f.ByChar.emplace(cp, g);
+    return *g;
+  }
+
   struct Placed {
     const Glyph* G;
-    int32_t X;
+    int32_t X, Y;  // Y: shift downward from the glyph's own place
   };
 
-  // Lines with right-to-left letters are shaped (contextual forms) and put
-  // into visual order; everything else is drawn character by character.
-  static std::u32string Visual(std::u32string_view run)
+  // A mark with nothing to sit on gets a cell of its own.
+  static int32_t PlaceAlone(const Glyph& g, int32_t x, std::vector<Placed>& placed)
   {
-    if (std::none_of(run.begin(), run.end(), IsRightToLeftChar))
-      return std::u32string(run);
-    std::u16string src;
-    for (char32_t cp : run) {
-      if (cp >= 0x10000 && cp <= 0x10FFFF) {
-        src.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
-        src.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+    placed.push_back({&g, x - std::min(g.Left, 0), 0});
+    return x + std::max(g.Advance, g.Width);
+  }
+
+  // One font segment of one direction, shaped; returns the pen advance.
+  int32_t Shape(std::u32string_view text, size_t start, size_t len, bool rtl, int faceIndex, int32_t x,
+                std::vector<Placed>& placed)
+  {
+    FaceRef& ref = Cur->Faces[static_cast<size_t>(faceIndex)];
+    if (!ref.Hb) {
+      ref.Hb = hb_ft_font_create_referenced(ref.Face);
+      hb_ft_font_set_load_flags(ref.Hb, FT_LOAD_TARGET_MONO);
+    }
+    hb_buffer_t* buf = hb_buffer_create();
+    hb_buffer_add_utf32(buf, reinterpret_cast<const uint32_t*>(text.data()), static_cast<int>(text.size()),
+                        static_cast<unsigned>(start), static_cast<int>(len));
+    hb_buffer_set_direction(buf, rtl ? HB_DIRECTION_RTL : HB_DIRECTION_LTR);
+    hb_buffer_guess_segment_properties(buf);
+    // Left-to-right text keeps its plain advances: marks attach, nothing kerns or joins.
+    hb_feature_t off[3];
+    hb_feature_from_string("-kern", -1, &off[0]);
+    hb_feature_from_string("-liga", -1, &off[1]);
+    hb_feature_from_string("-clig", -1, &off[2]);
+    hb_shape(ref.Hb, buf, rtl ? nullptr : off, rtl ? 0 : 3);
+    unsigned n = 0;
+    const hb_glyph_info_t* info = hb_buffer_get_glyph_infos(buf, &n);
+    const hb_glyph_position_t* pos = hb_buffer_get_glyph_positions(buf, &n);
+    const int32_t x0 = x;
+    for (unsigned i = 0; i < n && x - x0 < 32767; ++i) {
+      const Glyph& g = Render(faceIndex, info[i].codepoint);
+      placed.push_back({&g, x + Round26(pos[i].x_offset), -Round26(pos[i].y_offset)});
+      x += Round26(pos[i].x_advance);
+    }
+    hb_buffer_destroy(buf);
+    return x - x0;
+  }
+
+  int32_t ShapedLayout(std::u32string_view run, int32_t x, std::vector<Placed>& placed)
+  {
+    std::u16string u16;
+    std::vector<size_t> at;  // UTF-16 index -> character index
+    for (size_t i = 0; i < run.size(); ++i) {
+      char32_t cp = run[i] <= 0x10FFFF ? run[i] : 0xFFFD;
+      at.push_back(i);
+      if (cp >= 0x10000) {
+        u16.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
+        at.push_back(i);
+        u16.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
       } else {
-        src.push_back(static_cast<char16_t>(cp > 0x10FFFF ? 0xFFFD : cp));
+        u16.push_back(static_cast<char16_t>(cp));
       }
     }
-    const int32_t len = static_cast<int32_t>(src.size());
-    std::u16string shaped(src.size(), u'\0');
+    at.push_back(run.size());
     UErrorCode err = U_ZERO_ERROR;
-    int32_t n = u_shapeArabic(reinterpret_cast<const UChar*>(src.data()), len,
-                              reinterpret_cast<UChar*>(shaped.data()), len,
-                              U_SHAPE_LETTERS_SHAPE | U_SHAPE_TEXT_DIRECTION_LOGICAL | U_SHAPE_LENGTH_FIXED_SPACES_NEAR,
-                              &err);
-    if (U_FAILURE(err))
-      return std::u32string(run);
-    shaped.resize(static_cast<size_t>(n));
     UBiDi* bidi = ubidi_open();
-    std::u16string visual(shaped.size() + 8, u'\0');
-    err = U_ZERO_ERROR;
-    ubidi_setPara(bidi, reinterpret_cast<const UChar*>(shaped.data()), n, UBIDI_DEFAULT_LTR, nullptr, &err);
-    int32_t vn = 0;
-    if (U_SUCCESS(err))
-      vn = ubidi_writeReordered(bidi, reinterpret_cast<UChar*>(visual.data()), static_cast<int32_t>(visual.size()),
-                                UBIDI_DO_MIRRORING | UBIDI_KEEP_BASE_COMBINING | UBIDI_REMOVE_BIDI_CONTROLS, &err);
-    ubidi_close(bidi);
-    if (U_FAILURE(err))
-      return std::u32string(run);
-    visual.resize(static_cast<size_t>(vn));
-    std::u32string out;
-    for (size_t i = 0; i < visual.size(); ++i) {
-      char32_t c = visual[i];
-      if (c >= 0xD800 && c <= 0xDBFF && i + 1 < visual.size() && visual[i + 1] >= 0xDC00 && visual[i + 1] <= 0xDFFF) {
-        c = 0x10000 + ((c - 0xD800) << 10) + (visual[i + 1] - 0xDC00);
-        ++i;
+    ubidi_setPara(bidi, reinterpret_cast<const UChar*>(u16.data()), static_cast<int32_t>(u16.size()), UBIDI_DEFAULT_LTR,
+                  nullptr, &err);
+    const int32_t runs = U_SUCCESS(err) ? ubidi_countRuns(bidi, &err) : 0;
+    for (int32_t r = 0; r < runs && U_SUCCESS(err); ++r) {
+      int32_t ls = 0, ll = 0;
+      const bool rtl = ubidi_getVisualRun(bidi, r, &ls, &ll) == UBIDI_RTL;
+      const size_t s = at[static_cast<size_t>(ls)], e = at[static_cast<size_t>(ls + ll)];
+      // Font segments in logical order; marks and controls stay with their base.
+      struct Seg {
+        size_t Start, Len;
+        int Face;
+      };
+      std::vector<Seg> segs;
+      for (size_t i = s; i < e; ++i) {
+        FT_UInt index = 0;
+        // A mark stays in its base's face when that face has it.
+        const bool follows =
+          !segs.empty() && (IsControlChar(run[i]) ||
+                            (IsMarkChar(run[i]) && FT_Get_Char_Index(Cur->Faces[static_cast<size_t>(segs.back().Face)].Face,
+                                                                     static_cast<FT_ULong>(run[i])) != 0));
+        const int face = follows ? segs.back().Face : FaceFor(run[i], index);
+        if (face < 0)
+          continue;
+        if (!segs.empty() && segs.back().Face == face && segs.back().Start + segs.back().Len == i)
+          ++segs.back().Len;
+        else
+          segs.push_back({i, 1, face});
       }
-      out.push_back(c);
+      if (rtl)
+        std::reverse(segs.begin(), segs.end());
+      for (const Seg& seg : segs) {
+        x += Shape(run, seg.Start, seg.Len, rtl, seg.Face, x, placed);
+        if (x > 32767)
+          break;
+      }
     }
-    return out;
+    ubidi_close(bidi);
+    return x;
   }
 
   int32_t Layout(std::u32string_view run, std::vector<Placed>& placed)
   {
     placed.clear();
-    const std::u32string text = Visual(run);
     int32_t x = 0;
-    bool base = false;
-    for (char32_t cp : text) {
+    size_t i = 0;
+    // Leading marks have no base.
+    for (; i < run.size() && (IsControlChar(run[i]) || IsNonSpacing(run[i])); ++i)
+      if (!IsControlChar(run[i]))
+        x = PlaceAlone(GlyphOf(run[i]), x, placed);
+    run = run.substr(i);
+    if (NeedsShaping(run))
+      return std::min(ShapedLayout(run, x, placed), 32767);
+    for (char32_t cp : run) {
       if (IsControlChar(cp))
         continue;
       const Glyph& g = GlyphOf(cp);
-      const int8_t type = u_charType(static_cast<UChar32>(cp));
-      const bool mark = type == U_NON_SPACING_MARK || type == U_ENCLOSING_MARK;
-      if (mark && !base) {
-        // Nothing to sit on: the mark gets a cell of its own.
-        const int32_t cell = std::max(g.Advance, g.Width);
-        placed.push_back({&g, x - std::min(g.Left, 0)});
-        x += cell;
-      } else {
-        placed.push_back({&g, x});
-        x += g.Advance;
-      }
-      base = true;
+      placed.push_back({&g, x, 0});
+      x += g.Advance;
       if (x > 32767)
         return 32767;  // runs wider than any surface are cut
     }
@@ -447,9 +534,9 @@ void TZmFontRasterizer::RenderRun(std::u32string_view run, TZmGlyphRun& out)
     if (p.G->Width == 0)
       continue;
     x0 = std::min(x0, p.X + p.G->Left);
-    y0 = std::min(y0, p.G->Top);
+    y0 = std::min(y0, p.Y + p.G->Top);
     x1 = std::max(x1, p.X + p.G->Left + p.G->Width);
-    y1 = std::max(y1, p.G->Top + p.G->Height);
+    y1 = std::max(y1, p.Y + p.G->Top + p.G->Height);
   }
   out.Left = x0;
   out.Top = y0;
@@ -460,7 +547,7 @@ void TZmFontRasterizer::RenderRun(std::u32string_view run, TZmGlyphRun& out)
     for (int32_t j = 0; j < p.G->Height; ++j)
       for (int32_t i = 0; i < p.G->Width; ++i)
         if (p.G->Bits[static_cast<size_t>(j) * p.G->Width + i])
-          out.Mask[static_cast<size_t>(p.G->Top + j - y0) * out.Width + (p.X + p.G->Left + i - x0)] = 1;
+          out.Mask[static_cast<size_t>(p.Y + p.G->Top + j - y0) * out.Width + (p.X + p.G->Left + i - x0)] = 1;
   auto rule = [&](int32_t top, int32_t thick) {
     for (int32_t j = top; j < top + thick; ++j)
       if (j >= y0 && j < y1)

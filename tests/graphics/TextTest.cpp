@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <set>
 
 #include "DrawTestUtil.h"
 #include "graphics/DC.h"
@@ -284,4 +285,38 @@ TEST(FontRaster, RightToLeftLinesAreDrawnInVisualOrder)
   isolated.DrawText(0, 0, 0, 79, 23, style, nullptr, true, "\xD8\xA8");
   isolated.DrawText(0, beh, 0, 79, 23, style, nullptr, true, "\xD8\xA8");
   EXPECT_NE(Art(joined), Art(isolated));
+}
+
+// A combining mark attaches above its base: same width, the base's pixels
+// kept, every extra pixel above the base letter.
+TEST(FontRaster, CombiningMarkSitsOnItsBase)
+{
+  TZmFontRasterizer r;
+  const TZmGlyphRun base = Render(r, Sans(12), U"e");
+  const TZmGlyphRun marked = Render(r, Sans(12), U"e\u0301");
+  EXPECT_EQ(r.RunWidth(U"e\u0301"), r.Advance(U'e'));
+  auto set = [](const TZmGlyphRun& g) {
+    std::set<std::pair<int, int>> px;
+    for (int32_t y = 0; y < g.Height; ++y)
+      for (int32_t x = 0; x < g.Width; ++x)
+        if (g.At(x, y))
+          px.insert({x + g.Left, y + g.Top});
+    return px;
+  };
+  const auto a = set(base), b = set(marked);
+  int topOfE = 1000;
+  for (auto [x, y] : a)
+    topOfE = std::min(topOfE, y);
+  int extra = 0;
+  for (auto p : b) {
+    if (a.count(p))
+      continue;
+    ++extra;
+    EXPECT_LT(p.second, topOfE) << p.first << "," << p.second;
+  }
+  for (auto p : a)
+    EXPECT_TRUE(b.count(p));
+  EXPECT_GT(extra, 0);
+  // Decomposed and precomposed letters come out alike in width.
+  EXPECT_EQ(r.RunWidth(U"e\u0301e\u0301"), r.RunWidth(U"\u00E9\u00E9"));
 }
