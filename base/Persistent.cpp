@@ -17,6 +17,17 @@ std::map<std::string, TZmClassFactory, bool (*)(const std::string&, const std::s
 
 }  // namespace
 
+static thread_local TZmLoadWarnings* gLoadWarnings = nullptr;
+
+TZmLoadWarnings::TZmLoadWarnings() : Previous(gLoadWarnings) { gLoadWarnings = this; }
+
+TZmLoadWarnings::~TZmLoadWarnings() { gLoadWarnings = Previous; }
+
+void AddLoadWarning(std::string text)
+{
+  if (gLoadWarnings) gLoadWarnings->List.push_back(std::move(text));
+}
+
 void WriteText(TZmStream& s, std::string_view utf8)
 {
   std::u16string u = Utf8ToUtf16(utf8);

@@ -162,6 +162,22 @@ void RegisterClassOf()
   RegisterClass(probe.ClassName(), []() -> TZmPersistent* { return NewObject<T>(); });
 }
 
+// Warnings raised while records are read (objects of unknown classes kept as
+// they were, and similar). A load installs a collector for its duration;
+// without one, warnings are dropped.
+class TZmLoadWarnings {
+public:
+  TZmLoadWarnings();
+  ~TZmLoadWarnings();
+  TZmLoadWarnings(const TZmLoadWarnings&) = delete;
+  TZmLoadWarnings& operator=(const TZmLoadWarnings&) = delete;
+  std::vector<std::string> List;
+
+private:
+  TZmLoadWarnings* Previous;
+};
+void AddLoadWarning(std::string text);
+
 // Object lists (tag-19 streams): owner class name, signed 32-bit count, records.
 void WriteObjectList(TZmStream& out, std::string_view ownerClass, const std::vector<TZmPersistent*>& items);
 

@@ -4,13 +4,16 @@
 #include "devices/Devices.h"
 #include "devices/Model.h"
 #include "model/Alarms.h"
+#include "model/Component.h"
 #include "model/Project.h"
 #include "model/Scenes.h"
 
 bool ProjectInfo(const std::string& path, std::ostream& out, std::string& error)
 {
   std::unique_ptr<TZmHMI> root(NewObject<TZmHMI>());
-  if (!LoadProject(*root, path, error)) return false;
+  std::vector<std::string> warnings;
+  if (!LoadProject(*root, path, error, &warnings)) return false;
+  for (const auto& w : warnings) out << "Warning: " << w << "\n";
   const TZmModel* model = root->Model();
   out << "Project:      " << path << "\n";
   out << "Title:        " << root->Title << "\n";
@@ -31,7 +34,7 @@ bool ProjectInfo(const std::string& path, std::ostream& out, std::string& error)
   out << "Scenes:       " << root->SceneGroups->SceneCount() << "\n";
   for (auto* g : root->SceneGroups->Groups) {
     out << "  " << g->GetDisplayName() << ":";
-    for (auto* s : g->Scenes) out << " [" << s->GetDisplayName() << "]";
+    for (auto* s : g->Scenes) out << " [" << s->GetDisplayName() << ", " << s->ComponentGroup->Count() << " objects]";
     out << "\n";
   }
   out << "Alarms:       " << root->Alarms->Count() << "\n";

@@ -102,7 +102,11 @@ void ClearProject(TZmHMI& root)
 {
   root.Devices->Clear();
   root.SceneGroups->Clear();
+  root.SceneGroups->Direction = 0;
+  root.SceneGroups->StartupScreen = 0;
   root.Alarms->Clear();
+  root.Alarms->Initialize();
+  root.Configuration->Initialize();
   root.ModelKnown = 0;
   root.ModelID = 0;
   root.Title.clear();
@@ -172,14 +176,6 @@ bool Inflate(std::span<const uint8_t> data, size_t limit, std::vector<uint8_t>& 
   return true;
 }
 
-static void ResetRoot(TZmHMI& root)
-{
-  ClearProject(root);
-  root.Configuration->Initialize();
-  root.SceneGroups->Direction = 0;
-  root.SceneGroups->StartupScreen = 0;
-  root.Alarms->Initialize();
-}
 
 static bool ReadProjectBytes(TZmHMI& root, std::span<const uint8_t> bytes, std::string& error)
 {
@@ -210,23 +206,27 @@ static bool ReadProjectBytes(TZmHMI& root, std::span<const uint8_t> bytes, std::
   return true;
 }
 
-bool LoadProjectFromBytes(TZmHMI& root, std::span<const uint8_t> bytes, std::string& error)
+bool LoadProjectFromBytes(TZmHMI& root, std::span<const uint8_t> bytes, std::string& error,
+                          std::vector<std::string>* warnings)
 {
   error.clear();
-  if (ReadProjectBytes(root, bytes, error)) return true;
+  TZmLoadWarnings collected;
+  bool ok = ReadProjectBytes(root, bytes, error);
+  if (warnings) *warnings = std::move(collected.List);
+  if (ok) return true;
   // Nothing half-read may look like a loaded project.
-  ResetRoot(root);
+  ClearProject(root);
   return false;
 }
 
-bool LoadProject(TZmHMI& root, const std::string& path, std::string& error)
+bool LoadProject(TZmHMI& root, const std::string& path, std::string& error, std::vector<std::string>* warnings)
 {
   std::vector<uint8_t> bytes;
   if (!ReadWholeFile(path, bytes, error)) {
-    ResetRoot(root);
+    ClearProject(root);
     return false;
   }
-  if (!LoadProjectFromBytes(root, bytes, error)) {
+  if (!LoadProjectFromBytes(root, bytes, error, warnings)) {
     error = path + ": " + error;
     return false;
   }

@@ -80,13 +80,18 @@ inline constexpr const char* kProjectExtension = ".ksv";
 // A project body never inflates beyond this; a small file claiming more is corrupt.
 inline constexpr size_t kMaxProjectBody = size_t(256) << 20;
 
+// Empties the root: no ports, scene groups or alarms, no model, and the
+// default panel configuration (a new project never inherits the last one's).
 void ClearProject(TZmHMI& root);
 bool NewFromModel(TZmHMI& root, const TZmModel* model);
 
 // Reads a project file into `root`. On failure the root is left as an empty
 // project, `error` says why, and the file is untouched.
-bool LoadProject(TZmHMI& root, const std::string& path, std::string& error);
-bool LoadProjectFromBytes(TZmHMI& root, std::span<const uint8_t> bytes, std::string& error);
+// `warnings` receives what was read but is not understood (objects of
+// unknown classes are kept as stored and reported there).
+bool LoadProject(TZmHMI& root, const std::string& path, std::string& error, std::vector<std::string>* warnings = nullptr);
+bool LoadProjectFromBytes(TZmHMI& root, std::span<const uint8_t> bytes, std::string& error,
+                          std::vector<std::string>* warnings = nullptr);
 
 // The bytes of a project file for `root`.
 std::vector<uint8_t> SaveProjectToBytes(TZmHMI& root);

@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "base/Format.h"
+#include "devices/Model.h"
 #include "model/Component.h"
+#include "model/Project.h"
 
 template <typename T>
 static void RemoveFrom(std::vector<T*>& list, const T* item)
@@ -37,6 +39,29 @@ TZmScene* TZmScene::Create(TZmSceneGroup* group)
   s->Owner = group;
   group->Scenes.push_back(s);
   return s;
+}
+
+TZmHMI* TZmScene::Project() const
+{
+  return Owner && Owner->Owner ? Owner->Owner->Owner : nullptr;
+}
+
+const TZmModel* TZmScene::Model() const
+{
+  TZmHMI* p = Project();
+  return p ? p->Model() : nullptr;
+}
+
+int32_t TZmScene::Width() const
+{
+  const TZmModel* m = Model();
+  return m ? m->Width() : 0;
+}
+
+int32_t TZmScene::Height() const
+{
+  const TZmModel* m = Model();
+  return m ? m->Height() : 0;
 }
 
 std::string TZmScene::GetDisplayName()

@@ -8,6 +8,7 @@
 
 class TZmComponentGroup;
 class TZmHMI;
+class TZmModel;
 class TZmSceneGroup;
 class TZmSceneGroups;
 
@@ -22,6 +23,12 @@ public:
 
   // A new scene appended to `group`.
   static TZmScene* Create(TZmSceneGroup* group);
+
+  // The project's model, and the screen size (0 x 0 when the model is unknown).
+  const TZmModel* Model() const;
+  TZmHMI* Project() const;
+  int32_t Width() const;
+  int32_t Height() const;
 
   TZmSceneGroup* Owner = nullptr;
   void* TreeNode = nullptr;

@@ -118,7 +118,7 @@ TEST(Project, ModelDisplayNameAndNewFromModel)
   ASSERT_EQ(r->SceneGroups->Count(), 1u);
   EXPECT_EQ(r->SceneGroups->Item(0)->Name, "Screens");
   EXPECT_EQ(r->Alarms->Count(), 0u);
-  EXPECT_EQ(r->Configuration->Sdecimal, 44);  // ClearProject keeps the configuration
+  EXPECT_EQ(r->Configuration->Sdecimal, 46);  // a new project starts with the default configuration
   EXPECT_EQ(r->GetDisplayName(), "Panel 77");
   r->Title = "Boiler";
   EXPECT_EQ(r->GetDisplayName(), "Panel 77 : Boiler");
