@@ -64,6 +64,36 @@ int32_t TZmScene::Height() const
   return m ? m->Height() : 0;
 }
 
+void TZmScene::PaintScene(TZmDC& dc, TZmComponentRefs* collector, int32_t mode, bool editorMarks)
+{
+  for (TZmComponent* c : ComponentGroup->Members) {
+    c->Paint(dc, collector, mode, true);
+    if (!collector && editorMarks && (c->ExternFlag & 0x4000)) {
+      TZmRectValue r = c->GetBounds();
+      dc.SetBlend(0x008000, 50);
+      dc.BlendFill(r.Left, r.Top, r.Right, r.Bottom);
+    }
+  }
+}
+
+void TZmScene::CollectInside(const TZmRectValue& r, TZmComponentRefs& into)
+{
+  for (TZmComponent* c : ComponentGroup->Members)
+    if (c->InsideOf(r)) into.Add(c);
+}
+
+void TZmScene::PaintInfos(TZmDC& target, const TZmFontSpec& font, int32_t mode)
+{
+  int32_t n = 0;
+  for (TZmComponent* c : ComponentGroup->Members) c->PaintInfo(target, font, n++, mode);
+}
+
+void TZmScene::NotifyChange(TZmPersistent* object, int32_t value, uint32_t kind)
+{
+  ComponentGroup->NotifyChange(object, value, kind);
+  ComponentGroupEx->NotifyChange(object, value, kind);
+}
+
 std::string TZmScene::GetDisplayName()
 {
   if (FDescription.empty()) return SafeFormat("%d", {ID});
@@ -95,6 +125,17 @@ TZmSceneGroup* TZmSceneGroup::Create(TZmSceneGroups* owner)
   g->Name = owner->NewGroupName();
   owner->Groups.push_back(g);
   return g;
+}
+
+TZmScene* TZmSceneGroup::AddScene()
+{
+  if (!Owner) return nullptr;
+  int32_t start = Scenes.empty() ? 1 : Scenes.back()->ID;
+  int32_t id = Owner->NextFreeSceneID(start);
+  if (id < 0) return nullptr;
+  TZmScene* s = TZmScene::Create(this);
+  s->ID = id;
+  return s;
 }
 
 void TZmSceneGroup::Clear()
@@ -142,7 +183,8 @@ int32_t TZmSceneGroups::NextFreeSceneID(int32_t start) const
     if (!IsSceneIDUsed(id)) return id;
     ++id;
   }
-  return 1;
+  // Handing out 1 again would make two scenes share an ID.
+  return -1;
 }
 
 size_t TZmSceneGroups::SceneCount() const

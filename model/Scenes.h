@@ -7,8 +7,11 @@
 #include "base/Persistent.h"
 
 class TZmComponentGroup;
+class TZmComponentRefs;
+class TZmDC;
 class TZmHMI;
 class TZmModel;
+struct TZmFontSpec;
 class TZmSceneGroup;
 class TZmSceneGroups;
 
@@ -29,6 +32,15 @@ public:
   TZmHMI* Project() const;
   int32_t Width() const;
   int32_t Height() const;
+
+  // Paints the objects in list order. Without a collector, objects marked
+  // with ExternFlag bit 0x4000 get a translucent green overlay (editor
+  // view); the compiler paints with mode 1 and no collector or overlay.
+  void PaintScene(TZmDC& dc, TZmComponentRefs* collector, int32_t mode, bool editorMarks = true);
+  // Every object of the scene whose rectangle lies inside `r`.
+  void CollectInside(const TZmRectValue& r, TZmComponentRefs& into);
+  void PaintInfos(TZmDC& target, const TZmFontSpec& font, int32_t mode);
+  void NotifyChange(TZmPersistent* object, int32_t value, uint32_t kind);
 
   TZmSceneGroup* Owner = nullptr;
   void* TreeNode = nullptr;
@@ -58,6 +70,9 @@ public:
   void Clear();
   size_t Count() const { return Scenes.size(); }
   TZmScene* Item(size_t i) const { return i < Scenes.size() ? Scenes[i] : nullptr; }
+  // A new scene with the next free ID after the group's last scene; none
+  // when every ID of the project is taken.
+  TZmScene* AddScene();
 
   TZmSceneGroups* Owner = nullptr;
   void* TreeNode = nullptr;
@@ -78,6 +93,7 @@ public:
   TZmSceneGroup* Item(size_t i) const { return i < Groups.size() ? Groups[i] : nullptr; }
   TZmScene* FindScene(int32_t id) const;
   bool IsSceneIDUsed(int32_t id) const { return FindScene(id) != nullptr; }
+  // The first free ID from `start` on (255 wraps to 1); -1 when all 255 are taken.
   int32_t NextFreeSceneID(int32_t start) const;
   size_t SceneCount() const;
   std::string NewGroupName() const;
