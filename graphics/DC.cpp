@@ -309,7 +309,9 @@ void TZmDC::Polygon(std::span<const TZmPoint> points)
   const size_t n = points.size();
   if (n < 2)
     return;
-  if (Brush.StyleIndex != 0) {
+  // The scan is rows x active edges; a polygon of more points than any
+  // screen object has is outlined only, so stored data cannot make it crawl.
+  if (Brush.StyleIndex != 0 && n <= MaxFilledPoints) {
     struct Edge {
       int32_t YMin, YMax;
       int64_t X, Slope, Extra, Key;
@@ -336,15 +338,19 @@ void TZmDC::Polygon(std::span<const TZmPoint> points)
       const int64_t mag = std::abs(e.Slope);
       e.Extra = mag > 0x40000 ? mag - 0x40000 : 0;
       e.Key = e.X + (e.Slope + e.Extra) / 2;
-      auto at = std::find_if(table.begin(), table.end(), [&](const Edge& t) { return t.YMin >= e.YMin; });
-      table.insert(at, e);
+      table.push_back(e);
     }
+    // Each new edge goes before the first one whose ymin is not smaller:
+    // ascending ymin, later edges first among equals.
+    std::reverse(table.begin(), table.end());
+    std::stable_sort(table.begin(), table.end(), [](const Edge& a, const Edge& b) { return a.YMin < b.YMin; });
     if (!table.empty()) {
       int32_t ymin = table.front().YMin, ymax = table.front().YMax;
       for (const Edge& e : table)
         ymax = std::max(ymax, e.YMax);
       std::vector<Edge> active;
       size_t next = 0;
+      ymax = std::min(ymax, CB);  // later rows cannot show
       for (int32_t y = ymin; y <= ymax; ++y) {
         while (next < table.size() && table[next].YMin == y) {
           const Edge& e = table[next++];

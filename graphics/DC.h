@@ -5,6 +5,7 @@
 // pixels. All coordinates are clipped: nothing is ever written outside the
 // surface or the clip rectangle, whatever the arguments.
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -73,6 +74,7 @@ struct TZmTextSize {
 class TZmDC {
 public:
   static constexpr int32_t MaxSide = 8192;
+  static constexpr size_t MaxFilledPoints = 8192;
 
   // Sides outside 0..MaxSide are refused: the surface is then empty.
   TZmDC(int32_t width, int32_t height);

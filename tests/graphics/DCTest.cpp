@@ -301,6 +301,18 @@ TEST(DC, PolygonFill)
     dc.Polygon(tri);
     EXPECT_EQ(Art(dc), (Rows{"#....", "o#...", "oo#..", "ooo#.", "#####"}));
   }
+  {  // more points than any screen object has: outlined, not filled
+    TZmDC dc(40, 40);
+    Inks(dc, 1, 1, 1);
+    std::vector<TZmPoint> many;
+    for (size_t i = 0; i <= TZmDC::MaxFilledPoints; ++i)
+      many.push_back({static_cast<int32_t>(20 + (i % 2 ? 15 : 14)), static_cast<int32_t>(5 + i % 30)});
+    many.push_back({5, 35});
+    many.push_back({5, 5});
+    dc.Polygon(many);
+    EXPECT_EQ(dc.RawPixel(20, 20), 0);
+    EXPECT_EQ(dc.RawPixel(5, 20), 1);
+  }
   {  // fewer than two points: nothing
     TZmDC dc(3, 3);
     Inks(dc, 1, 1, 1);
