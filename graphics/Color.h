@@ -32,6 +32,8 @@ struct TZmPanelColors {
   int32_t ColorFormat = 1;
   int32_t SceneOption = 0;
   std::vector<uint32_t> Palette;  // 24-bit entries; empty when the model has none
+  // The model's stored colours for white, grey and black (bevel scripts).
+  int32_t WhiteIndex = 0, GrayIndex = 0, BlackIndex = 1;
 
   // Colour of a palette index (or stored value) as RGB565.
   uint16_t PaletteColor(uint32_t index, int32_t mode) const;
