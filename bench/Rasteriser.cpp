@@ -30,7 +30,7 @@ void MixedScene(TZmDC& dc)
   dc.Pen = TZmDCPen{0xF800, 1, 5, 0};
   dc.Line(0, 0, w - 1, h - 1);
   dc.Line(w - 1, 0, 0, h - 1);
-  const TZmPoint star[] = {{w / 2, 2}, {w * 3 / 5, h / 3}, {w - 3, h / 3}, {w * 2 / 3, h * 3 / 5},
+  const TZmDCPoint star[] = {{w / 2, 2}, {w * 3 / 5, h / 3}, {w - 3, h / 3}, {w * 2 / 3, h * 3 / 5},
                            {w * 4 / 5, h - 3}, {w / 2, h * 3 / 4}, {w / 5, h - 3}, {w / 3, h * 3 / 5},
                            {2, h / 3}, {w * 2 / 5, h / 3}};
   dc.Brush = TZmDCBrush{0xFFE0, 0x205, 0, 0x001F};

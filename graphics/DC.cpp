@@ -292,7 +292,7 @@ void TZmDC::Line(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
   }
 }
 
-void TZmDC::Polyline(std::span<const TZmPoint> points)
+void TZmDC::Polyline(std::span<const TZmDCPoint> points)
 {
   if (points.size() < 2)
     return;
@@ -304,7 +304,7 @@ void TZmDC::Polyline(std::span<const TZmPoint> points)
   DashContinue = saved;
 }
 
-void TZmDC::Polygon(std::span<const TZmPoint> points)
+void TZmDC::Polygon(std::span<const TZmDCPoint> points)
 {
   const size_t n = points.size();
   if (n < 2)
@@ -320,13 +320,13 @@ void TZmDC::Polygon(std::span<const TZmPoint> points)
     std::vector<Edge> table;
     table.reserve(n);
     for (size_t i = 0; i < n; ++i) {
-      const TZmPoint& a = points[(i + n - 1) % n];
-      const TZmPoint& b = points[i];
-      TZmPoint pa{Coord(a.X), Coord(a.Y)}, pb{Coord(b.X), Coord(b.Y)};
+      const TZmDCPoint& a = points[(i + n - 1) % n];
+      const TZmDCPoint& b = points[i];
+      TZmDCPoint pa{Coord(a.X), Coord(a.Y)}, pb{Coord(b.X), Coord(b.Y)};
       if (pa.Y == pb.Y)
         continue;
-      const TZmPoint& up = pa.Y < pb.Y ? pa : pb;
-      const TZmPoint& lo = pa.Y < pb.Y ? pb : pa;
+      const TZmDCPoint& up = pa.Y < pb.Y ? pa : pb;
+      const TZmDCPoint& lo = pa.Y < pb.Y ? pb : pa;
       Edge e;
       e.YMin = up.Y;
       e.YMax = lo.Y - 1;
@@ -619,7 +619,7 @@ void TZmDC::RoundRect(int32_t left, int32_t top, int32_t right, int32_t bottom, 
     EllipseRing(0, 0, rx - i, ry - i, true, centres);
 }
 
-TZmPoint TZmDC::EllipsePoint(int32_t cx, int32_t cy, int32_t a, int32_t b, int32_t angle)
+TZmDCPoint TZmDC::EllipsePoint(int32_t cx, int32_t cy, int32_t a, int32_t b, int32_t angle)
 {
   const int32_t d = Mod360(angle);
   const int64_t A = a, B = b, X = cx, Y = cy;
@@ -647,7 +647,7 @@ TZmPoint TZmDC::EllipsePoint(int32_t cx, int32_t cy, int32_t a, int32_t b, int32
 }
 
 void TZmDC::ArcPoints(int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t start, int32_t end,
-                      bool withCentre, std::vector<TZmPoint>& pts, TZmPoint& centre) const
+                      bool withCentre, std::vector<TZmDCPoint>& pts, TZmDCPoint& centre) const
 {
   Normalise(left, top, right, bottom);
   const int32_t w = PenWidthOf(Pen.Width);
@@ -668,16 +668,16 @@ void TZmDC::ArcPoints(int32_t left, int32_t top, int32_t right, int32_t bottom, 
 
 void TZmDC::Arc(int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t start, int32_t end)
 {
-  std::vector<TZmPoint> pts;
-  TZmPoint c;
+  std::vector<TZmDCPoint> pts;
+  TZmDCPoint c;
   ArcPoints(left, top, right, bottom, start, end, false, pts, c);
   Polyline(pts);
 }
 
 void TZmDC::Pie(int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t start, int32_t end)
 {
-  std::vector<TZmPoint> pts;
-  TZmPoint c;
+  std::vector<TZmDCPoint> pts;
+  TZmDCPoint c;
   ArcPoints(left, top, right, bottom, start, end, true, pts, c);
   pts.push_back(c);
   if (Brush.StyleIndex == 0)
@@ -688,8 +688,8 @@ void TZmDC::Pie(int32_t left, int32_t top, int32_t right, int32_t bottom, int32_
 
 void TZmDC::Chord(int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t start, int32_t end)
 {
-  std::vector<TZmPoint> pts;
-  TZmPoint c;
+  std::vector<TZmDCPoint> pts;
+  TZmDCPoint c;
   ArcPoints(left, top, right, bottom, start, end, false, pts, c);
   if (pts.empty())
     return;

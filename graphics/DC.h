@@ -16,7 +16,7 @@
 
 class TZmTextRasterizer;
 
-struct TZmPoint {
+struct TZmDCPoint {
   int32_t X = 0, Y = 0;
 };
 
@@ -114,8 +114,8 @@ public:
   void VLine(int32_t y1, int32_t y2, int32_t x, uint16_t color);
   void FillSpan(int32_t x1, int32_t x2, int32_t y);
   void Line(int32_t x1, int32_t y1, int32_t x2, int32_t y2);
-  void Polyline(std::span<const TZmPoint> points);
-  void Polygon(std::span<const TZmPoint> points);
+  void Polyline(std::span<const TZmDCPoint> points);
+  void Polygon(std::span<const TZmDCPoint> points);
   void Rectangle(int32_t left, int32_t top, int32_t right, int32_t bottom);
   void Ellipse(int32_t left, int32_t top, int32_t right, int32_t bottom);
   void RoundRect(int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t rx, int32_t ry);
@@ -147,7 +147,7 @@ public:
   void DrawPointMarker(int32_t x, int32_t y, int32_t index, uint16_t color);
 
   static int32_t AngleOf(int32_t dx, int32_t dy);
-  static TZmPoint EllipsePoint(int32_t cx, int32_t cy, int32_t a, int32_t b, int32_t angle);
+  static TZmDCPoint EllipsePoint(int32_t cx, int32_t cy, int32_t a, int32_t b, int32_t angle);
 
   // The blend parts SetBlend stored: red, green, blue, 100 - percent.
   uint8_t BlendRed = 0, BlendGreen = 0, BlendBlue = 0, BlendKeep = 100;
@@ -164,7 +164,7 @@ private:
   bool RingMissesClip(const int32_t centres[4][2], int32_t a, int32_t b) const;
   void GradientFill(int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t kind);
   void ArcPoints(int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t start, int32_t end,
-                 bool withCentre, std::vector<TZmPoint>& pts, TZmPoint& centre) const;
+                 bool withCentre, std::vector<TZmDCPoint>& pts, TZmDCPoint& centre) const;
   TZmTextRasterizer* Rasterizer() const;
 
   int32_t W = 0, H = 0;

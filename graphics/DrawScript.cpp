@@ -141,7 +141,7 @@ std::unique_ptr<TZmDC> RunDrawScript(std::string_view script, std::string& error
     else if (cmd == "chord" && nums(1, 6))
       dc->Chord(n[0], n[1], n[2], n[3], n[4], n[5]);
     else if ((cmd == "polyline" || cmd == "polygon") && nums(1, 0)) {
-      std::vector<TZmPoint> pts;
+      std::vector<TZmDCPoint> pts;
       for (size_t i = 0; i + 1 < n.size(); i += 2)
         pts.push_back({n[i], n[i + 1]});
       if (cmd == "polyline")

@@ -120,7 +120,7 @@ TEST(DC, DashesAndTheirContinuation)
   // A polyline runs its dash on across its corners; single lines restart it.
   TZmDC dc(12, 2);
   Inks(dc, 2);
-  const TZmPoint pts[] = {{0, 0}, {5, 0}, {5, 1}, {0, 1}};
+  const TZmDCPoint pts[] = {{0, 0}, {5, 0}, {5, 1}, {0, 1}};
   dc.Polyline(pts);
   EXPECT_EQ(Art(dc), (Rows{"####........", "..####......"}));
   EXPECT_FALSE(dc.DashContinue);
@@ -283,28 +283,28 @@ TEST(DC, PolygonFill)
   {  // the lower end row of an edge is not filled by the scan
     TZmDC dc(7, 6);
     Inks(dc, 0, 1, 1);
-    const TZmPoint square[] = {{1, 1}, {5, 1}, {5, 4}, {1, 4}};
+    const TZmDCPoint square[] = {{1, 1}, {5, 1}, {5, 4}, {1, 4}};
     dc.Polygon(square);
     EXPECT_EQ(Art(dc), (Rows{".......", ".ooooo.", ".ooooo.", ".ooooo.", ".......", "......."}));
   }
   {
     TZmDC dc(5, 5);
     Inks(dc, 0, 1, 1);
-    const TZmPoint tri[] = {{0, 0}, {4, 4}, {0, 4}};
+    const TZmDCPoint tri[] = {{0, 0}, {4, 4}, {0, 4}};
     dc.Polygon(tri);
     EXPECT_EQ(Art(dc), (Rows{"o....", "oo...", "ooo..", "oooo.", "....."}));
   }
   {  // the outline is the polyline of the points: it does not close by itself
     TZmDC dc(5, 5);
     Inks(dc, 1, 1, 1);
-    const TZmPoint tri[] = {{0, 0}, {4, 4}, {0, 4}};
+    const TZmDCPoint tri[] = {{0, 0}, {4, 4}, {0, 4}};
     dc.Polygon(tri);
     EXPECT_EQ(Art(dc), (Rows{"#....", "o#...", "oo#..", "ooo#.", "#####"}));
   }
   {  // more points than any screen object has: outlined, not filled
     TZmDC dc(40, 40);
     Inks(dc, 1, 1, 1);
-    std::vector<TZmPoint> many;
+    std::vector<TZmDCPoint> many;
     for (size_t i = 0; i <= TZmDC::MaxFilledPoints; ++i)
       many.push_back({static_cast<int32_t>(20 + (i % 2 ? 15 : 14)), static_cast<int32_t>(5 + i % 30)});
     many.push_back({5, 35});
@@ -316,7 +316,7 @@ TEST(DC, PolygonFill)
   {  // fewer than two points: nothing
     TZmDC dc(3, 3);
     Inks(dc, 1, 1, 1);
-    const TZmPoint one[] = {{1, 1}};
+    const TZmDCPoint one[] = {{1, 1}};
     dc.Polygon(one);
     dc.Polyline(one);
     EXPECT_EQ(CountSet(dc), 0);
@@ -382,7 +382,7 @@ TEST(DC, EllipsePointAndSineTable)
 {
   // With radii 16384 the point coordinates are the table entries.
   for (int d = 0; d <= 90; ++d) {
-    const TZmPoint p = TZmDC::EllipsePoint(0, 0, 16384, 16384, d);
+    const TZmDCPoint p = TZmDC::EllipsePoint(0, 0, 16384, 16384, d);
     int want = static_cast<int>(std::floor(std::sin(d * M_PI / 180) * 16384 + 0.5));
     if (d == 47)
       want = 11983;  // the one entry that is not the rounded sine
@@ -391,13 +391,13 @@ TEST(DC, EllipsePointAndSineTable)
   }
   struct Case {
     int angle;
-    TZmPoint want;
+    TZmDCPoint want;
   } cases[] = {
     {0, {110, 50}}, {90, {100, 30}}, {180, {90, 50}}, {270, {100, 70}}, {30, {108, 40}},
     {-90, {100, 70}}, {450, {100, 30}}, {135, {93, 36}}, {225, {93, 64}}, {315, {107, 64}},
   };
   for (const Case& c : cases) {
-    const TZmPoint p = TZmDC::EllipsePoint(100, 50, 10, 20, c.angle);
+    const TZmDCPoint p = TZmDC::EllipsePoint(100, 50, 10, 20, c.angle);
     EXPECT_EQ(p.X, c.want.X) << c.angle;
     EXPECT_EQ(p.Y, c.want.Y) << c.angle;
   }

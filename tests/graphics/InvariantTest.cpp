@@ -96,7 +96,7 @@ TEST(DCInvariants, ConvexFillsHaveNoHoles)
   for (int n = 0; n < 300; ++n) {
     TZmDC dc(80, 80);
     Inks(dc, 0, 1, 1);
-    const TZmPoint tri[] = {{coord(rng), coord(rng)}, {coord(rng), coord(rng)}, {coord(rng), coord(rng)}};
+    const TZmDCPoint tri[] = {{coord(rng), coord(rng)}, {coord(rng), coord(rng)}, {coord(rng), coord(rng)}};
     if (n % 2)
       dc.Polygon(tri);
     else
@@ -116,7 +116,7 @@ TEST(DCInvariants, ConvexFillsHaveNoHoles)
   // A rectangle given as a polygon fills its rows down to, not including, the bottom.
   TZmDC dc(20, 20);
   Inks(dc, 0, 1, 1);
-  const TZmPoint quad[] = {{3, 4}, {12, 4}, {12, 9}, {3, 9}};
+  const TZmDCPoint quad[] = {{3, 4}, {12, 4}, {12, 9}, {3, 9}};
   dc.Polygon(quad);
   EXPECT_EQ(CountSet(dc), 10 * 5);
 }
@@ -144,7 +144,7 @@ TEST(DCInvariants, NothingOutsideTheClip)
     case 5: dc.Pie(c(), c(), c(), c(), c(), c()); break;
     case 6: dc.Chord(c(), c(), c(), c(), c(), c()); break;
     case 7: {
-      const TZmPoint pts[] = {{c(), c()}, {c(), c()}, {c(), c()}, {c(), c()}, {c(), c()}};
+      const TZmDCPoint pts[] = {{c(), c()}, {c(), c()}, {c(), c()}, {c(), c()}, {c(), c()}};
       dc.Polygon(pts);
       break;
     }
@@ -176,7 +176,7 @@ TEST(DCInvariants, HugeShapesStayBounded)
   dc.Pen.Width = INT32_MAX;
   dc.Line(0, 0, 30, 30);
   dc.Rectangle(-5, -5, 70, 70);
-  const TZmPoint far[] = {{-1000000, 5}, {1000000, 40}, {20000, -300000}};
+  const TZmDCPoint far[] = {{-1000000, 5}, {1000000, 40}, {20000, -300000}};
   dc.Polygon(far);
   dc.Arc(-100000, -100000, 100000, 100000, 0, 359);
   dc.Pen.Width = 1;
