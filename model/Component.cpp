@@ -148,7 +148,7 @@ const TZmIdentitySource* TZmComponent::BeginPaint(TZmComponentRefs* collector, b
   return collector;
 }
 
-int32_t TZmComponent::GetHandles(TZmHandlePoint p[8], uint16_t kinds[8], int32_t m)
+int32_t TZmComponent::GetHandles(TZmHandlePoint p[kMaxHandles], uint16_t kinds[kMaxHandles], int32_t m)
 {
   TZmRectValue r = GetBounds();
   int32_t h = (r.Top + r.Bottom + 1) / 2, w = (r.Left + r.Right + 1) / 2;
@@ -283,7 +283,7 @@ void TZmComponent::Scale(double fx, double fy)
 
 void TZmComponentGroup::Initialize()
 {
-  TypeCode = kTypeGroup;
+  TZmComponent::Initialize();
   Dirty = true;
 }
 

@@ -31,10 +31,14 @@ inline bool IsFocusable(uint32_t typeCode) { return typeCode >= 0x20000 && typeC
 struct TZmHandlePoint {
   int32_t X = 0, Y = 0;
 };
+// Most handles an object has (arcs: eight for the rectangle, two angles).
+inline constexpr int32_t kMaxHandles = 10;
 
 class TZmComponent : public TZmPersistentROM {
 public:
   const char* ClassName() const override { return "TZmComponent"; }
+  // Every new object carries its class's type code.
+  void Initialize() override { TypeCode = ClassTypeCode(); }
   void Serialize(TZmSerialization& s) override;
   // The 28-byte header that starts every compiled object record.
   void WriteROM(TZmCompiler& compiler) override;
@@ -43,6 +47,9 @@ public:
 
   // The code of this class; what is stored is corrected to it on load.
   virtual uint32_t ClassTypeCode() const = 0;
+  // What a newly placed object gets beyond Initialize (objects read from a
+  // file never run it).
+  virtual void Construct() {}
 
   virtual void SetBounds(int32_t left, int32_t top, int32_t right, int32_t bottom);
   virtual TZmRectValue GetBounds() { return Rect; }
@@ -53,7 +60,7 @@ public:
   // `registerIt` and it is a direct member of a scene's group) and draws in
   // its identity colour, so pixels tell which object covers them.
   virtual void Paint(TZmDC& dc, TZmComponentRefs* collector, int32_t mode, bool registerIt) = 0;
-  virtual int32_t GetHandles(TZmHandlePoint points[8], uint16_t kinds[8], int32_t margin);
+  virtual int32_t GetHandles(TZmHandlePoint points[kMaxHandles], uint16_t kinds[kMaxHandles], int32_t margin);
   virtual void MoveHandle(TZmDC* dc, int32_t handle, int32_t dx, int32_t dy);
   virtual void PaintInfo(TZmDC& target, const TZmFontSpec& font, int32_t number, int32_t mode);
   virtual int32_t GetImageIndex() = 0;
@@ -181,6 +188,16 @@ public:
   int32_t GroupCount = 0;
   int32_t OtherCount = 0;
 };
+
+// A new object of class T placed in `group` (what the drawing tools create).
+template <typename T>
+T* CreateComponent(TZmComponentGroup* group)
+{
+  T* c = NewObject<T>();
+  c->Construct();
+  if (group) group->Append(c);
+  return c;
+}
 
 // Reads a stored member list (polymorphic list of screen objects): unknown
 // classes and abstract ones become TZmUnknownComponent, so the rest of the

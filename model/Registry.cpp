@@ -1,8 +1,19 @@
 #include "model/Registry.h"
 
 #include "base/Persistent.h"
+#include "model/Shapes.h"
 
 void RegisterModelClasses()
 {
-  // The screen-object classes register here as they are added.
+  // Abstract bases (TZmComponent, TZmGraphic, ...) are deliberately absent:
+  // a record naming one is read as an unknown object and kept as stored.
+  RegisterClassOf<TZmPoint>();
+  RegisterClassOf<TZmLine>();
+  RegisterClassOf<TZmEllipse>();
+  RegisterClassOf<TZmRect>();
+  RegisterClassOf<TZmRoundRect>();
+  RegisterClassOf<TZmArc>();
+  RegisterClassOf<TZmPie>();
+  RegisterClassOf<TZmChord>();
+  RegisterClassOf<TZmPolyline>();
 }

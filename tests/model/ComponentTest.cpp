@@ -97,8 +97,8 @@ TEST_F(Scenes, BoundsRules)
 TEST_F(Scenes, HandlesAndMoves)
 {
   auto* b = Box(10, 10, 20, 21);
-  TZmHandlePoint p[8];
-  uint16_t k[8];
+  TZmHandlePoint p[kMaxHandles];
+  uint16_t k[kMaxHandles];
   ASSERT_EQ(b->GetHandles(p, k, 2), 8);
   EXPECT_EQ(p[0].X, 8);
   EXPECT_EQ(p[2].Y, 23);
