@@ -30,3 +30,7 @@ bool NewProject(const std::string& modelName, const std::string& languageFolder,
 // The postfix program of an expression and the registers it reads.
 bool ShowExpression(const std::string& text, const std::string& protocol, const std::string& controller,
                     const std::string& typeName, std::ostream& out, std::string& error);
+
+// Paints a scene of a project to a PNG file; with `background` the
+// compiler's clean pass without editor marks.
+bool RenderScene(const std::string& path, int32_t sceneId, const std::string& out, bool background, std::string& error);

@@ -60,6 +60,15 @@ int main(int argc, char** argv)
   address->add_option("--type", addressType, "Data type (default INT16U)");
   address->add_option("--count", addressCount, "Number of values (default 1)")->check(CLI::Range(1, 65536));
 
+  std::string renderFile, renderOut;
+  int32_t renderScene = 1;
+  bool renderBackground = false;
+  auto* render = app.add_subcommand("render", "Paint a screen of a project to a PNG file");
+  render->add_option("FILE", renderFile, "Project file (.ksv)")->required();
+  render->add_option("--scene", renderScene, "Screen ID (default 1)");
+  render->add_option("-o,--output", renderOut, "PNG file to write")->required();
+  render->add_flag("--background", renderBackground, "The compiled background: static content only, no editor marks");
+
   std::string exprText, exprProtocol, exprController, exprType;
   auto* expr = app.add_subcommand("expr", "Show the postfix program of an expression and the registers it reads");
   expr->add_option("TEXT", exprText, "Expression, e.g. \"HR100 + HR101 * 2\"")->required();
@@ -110,6 +119,10 @@ int main(int argc, char** argv)
   }
   if (*create) {
     if (!NewProject(newModel, root + "/1033", newOut, std::cout, error)) return Fail(error);
+    return 0;
+  }
+  if (*render) {
+    if (!RenderScene(renderFile, renderScene, renderOut, renderBackground, error)) return Fail(error);
     return 0;
   }
   if (*expr) {

@@ -8,7 +8,9 @@
 #include "model/Alarms.h"
 #include "model/Project.h"
 #include "model/Registry.h"
+#include "graphics/Pen.h"
 #include "model/Scenes.h"
+#include "model/Shapes.h"
 
 int main(int argc, char** argv)
 {
@@ -51,6 +53,57 @@ int main(int argc, char** argv)
     s->ID = i + 1;
     s->FDescription = titles[i];
   }
+  // The overview: a tank, two pumps on a pipe, a frame and a status bar.
+  TZmComponentGroup* overview = main->Scenes[0]->ComponentGroup;
+  auto rect = [&](int l, int t, int r, int b, int32_t fill) {
+    auto* s = CreateComponent<TZmRect>(overview);
+    s->Rect = {l, t, r, b};
+    s->Brush->StyleIndex = fill;
+    s->Pen->Color = 1;
+    s->Brush->Color = 1;
+    return s;
+  };
+  rect(0, 0, 239, 127, 0);               // frame
+  rect(2, 2, 237, 14, 1);                // title bar
+  auto* tank = CreateComponent<TZmRoundRect>(overview);
+  tank->Rect = {14, 26, 64, 110};
+  tank->Brush->StyleIndex = 0;
+  tank->Pen->Color = 1;
+  tank->Pen->Width = 2;
+  rect(16, 70, 62, 108, 2);              // the liquid, hatched
+  for (int i = 0; i < 2; ++i) {
+    auto* pump = CreateComponent<TZmEllipse>(overview);
+    pump->SetKeepSquare(true);
+    pump->Rect = {104 + 70 * i, 70, 132 + 70 * i, 98};
+    pump->Brush->StyleIndex = 0;
+    pump->Pen->Color = 1;
+    auto* arrow = CreateComponent<TZmPie>(overview);
+    arrow->Rect = {110 + 70 * i, 76, 126 + 70 * i, 92};
+    arrow->StartAngle = 330;
+    arrow->EndAngle = 30;
+    arrow->Pen->Color = 1;
+    arrow->Brush->Color = 1;
+  }
+  auto* pipe = CreateComponent<TZmPolyline>(overview);
+  pipe->SetPoints({{64, 84}, {104, 84}, {104, 84}, {132, 84}, {174, 84}, {202, 84}, {226, 84}, {226, 40}});
+  pipe->Brush->StyleIndex = 0;
+  pipe->Pen->Color = 1;
+  auto* gauge = CreateComponent<TZmArc>(overview);
+  gauge->Rect = {150, 22, 190, 62};
+  gauge->StartAngle = 0;
+  gauge->EndAngle = 180;
+  gauge->Pen->Color = 1;
+  auto* needle = CreateComponent<TZmLine>(overview);
+  needle->Rect = {170, 30, 184, 42};
+  needle->Type = 1;
+  needle->Pen->Color = 1;
+  for (int i = 0; i < 4; ++i) {
+    auto* led = CreateComponent<TZmPoint>(overview);
+    led->Rect = {90 + 12 * i, 112, 97 + 12 * i, 119};
+    led->Type = static_cast<uint32_t>(i + 1);
+    led->Pen->Color = 1;
+  }
+
   TZmSceneGroup* service = TZmSceneGroup::Create(root->SceneGroups);
   service->Name = "Service";
   TZmScene* diag = TZmScene::Create(service);
