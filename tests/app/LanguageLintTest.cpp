@@ -81,6 +81,39 @@ std::set<int> NumbersInSources()
   return out;
 }
 
+// Calls in the sources that format a numbered text with a literal number:
+// the number and how many values the call passes.
+std::vector<std::pair<int, int>> FormatCallsInSources()
+{
+  static const QRegularExpression call(QStringLiteral("\\b(?:SafeFormat\\(GetText|FormatText)\\(\\s*(\\d{2,5})\\s*\\)?\\s*,\\s*\\{"));
+  std::vector<std::pair<int, int>> out;
+  for (const char* folder : {"app", "base", "graphics", "devices", "model", "compiler", "runtime", "link", "cli"}) {
+    QDirIterator it(QStringLiteral(KESTRAVA_SOURCE_DIR "/") + folder, {"*.cpp", "*.h"}, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+      QFile f(it.next());
+      if (!f.open(QIODevice::ReadOnly)) continue;
+      const QString text = QString::fromUtf8(f.readAll());
+      for (auto m = call.globalMatch(text); m.hasNext();) {
+        auto match = m.next();
+        // Count the values up to the closing brace, at nesting depth 0.
+        int depth = 0, values = 0;
+        bool any = false;
+        for (qsizetype i = match.capturedEnd(); i < text.size(); ++i) {
+          QChar c = text[i];
+          if (c == '(' || c == '{' || c == '[') ++depth;
+          else if ((c == ')' || c == ']') && depth > 0) --depth;
+          else if (c == '}' && depth > 0) --depth;
+          else if (c == '}') break;
+          else if (c == ',' && depth == 0) ++values;
+          if (!c.isSpace()) any = true;
+        }
+        out.emplace_back(match.captured(1).toInt(), any ? values + 1 : 0);
+      }
+    }
+  }
+  return out;
+}
+
 class LanguageLint : public AppTest {
 protected:
   void SetUp() override
@@ -111,6 +144,14 @@ TEST_F(LanguageLint, EveryNumberExistsWithTheRightConversions)
   EXPECT_FALSE(Language->GetRawText("Font.Name").empty());
   EXPECT_EQ(LanguageFontSize(QString::fromStdString(Language->GetRawText("Font.Size"))),
             std::stoi(Language->GetRawText("Font.Size")));
+}
+
+TEST_F(LanguageLint, FormatsTakeAsManyValuesAsTheirCallersPass)
+{
+  auto calls = FormatCallsInSources();
+  EXPECT_FALSE(calls.empty());
+  for (const auto& [n, values] : calls)
+    EXPECT_EQ(FormatConversions(Language->GetText(n)).size(), size_t(values)) << "text " << n;
 }
 
 TEST_F(LanguageLint, ChoiceListsAreCompleteAndKeepToTheirRange)
