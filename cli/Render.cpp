@@ -3,6 +3,7 @@
 
 #include "cli/Commands.h"
 #include "devices/Model.h"
+#include "graphics/Bitmap.h"
 #include "graphics/DC.h"
 #include "graphics/SurfacePng.h"
 #include "model/Component.h"
@@ -25,8 +26,34 @@ bool RenderScene(const std::string& path, int32_t sceneId, const std::string& ou
   }
   TZmDC dc(model->Width(), model->Height());
   TZmComponent::PrepareContext(dc, model);
-  dc.Clear(model->PaletteColor(static_cast<uint32_t>(model->BGColorIndex), scene->Option));
-  // The background is the compiler's clean pass: no editor marks.
-  scene->PaintScene(dc, nullptr, background ? 1 : 0, !background);
+  uint16_t back = model->PaletteColor(static_cast<uint32_t>(model->BGColorIndex), scene->Option);
+  dc.Clear(back);
+  if (!background) {
+    scene->PaintScene(dc, nullptr, 0, true);
+    return SaveSurfacePng(dc, out, error);
+  }
+  // What the panel receives: the compiler's 1-bit background, shown in the
+  // panel's two colours.
+  scene->RenderBackground();
+  std::span<const uint8_t> bits = scene->Background->Bytes();
+  if (bits.empty()) {
+    error = "the panel model's colour format has no 1-bit background";
+    return false;
+  }
+  uint16_t ink = model->PaletteColor(1, scene->Option);
+  int32_t w = dc.Width(), h = dc.Height();
+  for (int32_t y = 0; y < h; ++y)
+    for (int32_t x = 0; x < w; ++x) {
+      size_t byte, bit;
+      if (model->ColorFormat == 7) {  // a byte per column of eight rows
+        byte = static_cast<size_t>(y / 8) * w + x;
+        bit = y % 8;
+      } else {  // rows of pixels, least significant bit first
+        size_t n = static_cast<size_t>(y) * w + x;
+        byte = n / 8;
+        bit = n % 8;
+      }
+      if (byte < bits.size() && (bits[byte] >> bit) & 1) dc.SetPixel(x, y, ink);
+    }
   return SaveSurfacePng(dc, out, error);
 }

@@ -45,8 +45,32 @@ uint32_t TZmCompiler::ReplicateColor(uint32_t value) const
   return m ? ::ReplicateColor(value, m->ColorBit) : value;
 }
 
+void TZmCompiler::PatchReference(size_t at, uint32_t kind, TZmPersistentROM* object)
+{
+  if (at + 4 > Image.Size()) return;
+  Resources.Slots.push_back(at);
+  Image.PatchU32(at, Resources.AddResource(kind, object));
+}
+
+uint32_t TZmCompiler::ResolveSceneWord(uint32_t word)
+{
+  uint32_t kind = word >> 24, id = word & 0xFFFFFF;
+  if (kind == 0x94) {
+    auto it = SceneLinks.find(static_cast<int32_t>(id));
+    return it == SceneLinks.end() ? 0 : it->second;
+  }
+  if (id == 0 || id == 0xFFFFFF) return 0;
+  TZmScene* scene = Project ? Project->SceneGroups->FindScene(static_cast<int32_t>(id)) : nullptr;
+  if (!scene) {
+    Messages->AddPlain(SafeFormat(GetText(9005), {word & 0xFF000000u, id}));
+    return 0;
+  }
+  return scene->ImageOffset;
+}
+
 void TZmCompiler::Reset()
 {
+  SceneLinks.clear();
   Image.Clear();
   Resources.Reset();
   Registers->Clear();
@@ -168,7 +192,7 @@ void TZmResGroups::WriteAll(TZmCompiler& compiler)
       TZmResGroup* g = Group(w, false);
       if (g && n < g->Items.size() && g->Items[n]->Offset != 0) image.PatchU32(at, g->Items[n]->Offset);
     } else if (kind >= 0x90 && kind <= 0x94) {
-      image.PatchU32(at, compiler.ResolveFixup ? compiler.ResolveFixup(w) : 0);
+      image.PatchU32(at, compiler.ResolveSceneWord(w));
     }
   }
   image.SeekEnd();

@@ -4,7 +4,7 @@
 // Byte-identical resources are stored once; references are resolved to
 // image offsets when the resource area is written.
 #include <cstdint>
-#include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -63,13 +63,19 @@ public:
   void PatchSlot(size_t slotBase, size_t i);
   void WriteFixup(uint32_t word);
   void WriteReference(uint32_t kind, TZmPersistentROM* object);
+  // A reference written later into a word already in the image (the
+  // object's stored form must be final before it is merged with others).
+  void PatchReference(size_t at, uint32_t kind, TZmPersistentROM* object);
+  // Replacement of a scene fix-up word: the scene's record (0x90-0x92) or
+  // its port links (0x94); 0 for a missing scene, with message 9005 for
+  // the record kinds.
+  uint32_t ResolveSceneWord(uint32_t word);
   void Reset();
   // ReplicateColor with the project's model; unchanged without a model.
   uint32_t ReplicateColor(uint32_t value) const;
 
-  // Resolves scene fix-up words (0x90-0x94); set by the compile driver.
-  // Returns the replacement word.
-  std::function<uint32_t(uint32_t word)> ResolveFixup;
+  // Image offsets of each scene's port links, by scene ID (none: 0).
+  std::map<int32_t, uint32_t> SceneLinks;
 
   // The registration step of a binding's address: adds it to the owner's
   // scene collection (when polled there) and to the global one, and reports

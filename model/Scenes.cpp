@@ -3,7 +3,10 @@
 #include <algorithm>
 
 #include "base/Format.h"
+#include "compiler/Compiler.h"
 #include "devices/Model.h"
+#include "graphics/Bitmap.h"
+#include "graphics/DC.h"
 #include "model/Component.h"
 #include "model/Project.h"
 
@@ -16,6 +19,7 @@ static void RemoveFrom(std::vector<T*>& list, const T* item)
 
 void TZmScene::Initialize()
 {
+  Background = NewObject<TZmMemoryBitmap>();
   ComponentGroup = NewObject<TZmComponentGroup>();
   ComponentGroupEx = NewObject<TZmComponentGroup>();
   ComponentGroup->Scene = this;
@@ -31,6 +35,7 @@ TZmScene::~TZmScene()
   if (Owner) RemoveFrom(Owner->Scenes, this);
   delete ComponentGroup;
   delete ComponentGroupEx;
+  delete Background;
 }
 
 TZmScene* TZmScene::Create(TZmSceneGroup* group)
@@ -92,6 +97,79 @@ void TZmScene::NotifyChange(TZmPersistent* object, int32_t value, uint32_t kind)
 {
   ComponentGroup->NotifyChange(object, value, kind);
   ComponentGroupEx->NotifyChange(object, value, kind);
+}
+
+void TZmScene::RenderBackground()
+{
+  Background->Image.Clear();
+  const TZmModel* m = Model();
+  if (!m || m->Width() <= 0 || m->Height() <= 0) return;
+  TZmDC dc(m->Width(), m->Height());
+  TZmComponent::PrepareContext(dc, m);
+  dc.Clear(m->PaletteColor(static_cast<uint32_t>(m->BGColorIndex), Option));
+  // A clean pass of its own: no selection, overlay or grid ever reaches the panel.
+  PaintScene(dc, nullptr, 1, false);
+  FromSurface1Bit(*Background, dc, dc.Colors, Option);
+}
+
+std::vector<uint32_t> TZmScene::FocusList() const
+{
+  struct Entry {
+    int64_t key;
+    uint32_t index;
+  };
+  std::vector<Entry> entries;
+  int64_t width = Width();
+  uint32_t record = 0;
+  for (TZmComponent* c : ComponentGroup->Members) {
+    if (!HasRecord(c->TypeCode)) continue;
+    if (IsFocusable(c->TypeCode)) entries.push_back({int64_t(c->Rect.Top) * width + c->Rect.Left, record});
+    ++record;
+  }
+  std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.key < b.key; });
+  std::vector<uint32_t> out;
+  for (size_t i = 0; i < entries.size(); ++i)
+    if (i == 0 || entries[i].key != entries[i - 1].key) out.push_back(entries[i].index);
+  return out;
+}
+
+void TZmScene::WriteROM(TZmCompiler& compiler)
+{
+  TZmStream& out = compiler.Output();
+  out.SeekEnd();
+  ImageOffset = compiler.Offset();
+  size_t start = out.Size();
+  out.WriteI32(ID);
+  out.WriteU16(Option);
+  out.WriteU16(0);
+  out.WriteU32(0);  // ComponentGroup section, filled below
+  out.WriteU32(0);  // ComponentGroupEx section
+  compiler.WriteFixup(0x94000000u | (static_cast<uint32_t>(ID) & 0xFFFFFF));
+  out.WriteU32(DelayJumpScene);
+  TZmHMI* project = Project();
+  if (JumpSceneID != 0 && project && project->SceneGroups->FindScene(static_cast<int32_t>(JumpSceneID)))
+    compiler.WriteFixup(0x92000000u | (JumpSceneID & 0xFFFF));
+  else
+    out.WriteU32(0);
+  size_t backgroundSlot = out.Size();
+  out.WriteU32(0);
+  out.WriteU32(0);  // focus list
+  // The background's bytes decide which scenes share one bitmap, so the
+  // reference is taken only once they are final.
+  RenderBackground();
+  compiler.PatchReference(backgroundSlot, resBitmap, Background);
+
+  TZmScene* saved = compiler.CurrentScene;
+  compiler.CurrentScene = this;
+  compiler.PatchSlot(start, 2);
+  ComponentGroup->WriteROM(compiler);
+  compiler.PatchSlot(start, 3);
+  ComponentGroupEx->WriteROM(compiler);
+  compiler.CurrentScene = saved;
+  compiler.PatchSlot(start, 8);
+  std::vector<uint32_t> focus = FocusList();
+  out.WriteU32(static_cast<uint32_t>(focus.size()));
+  for (uint32_t i : focus) out.WriteU32(i);
 }
 
 std::string TZmScene::GetDisplayName()
@@ -203,6 +281,21 @@ std::string TZmSceneGroups::NewGroupName() const
     if (!used) return name;
   }
   return {};
+}
+
+void TZmSceneGroups::WriteROM(TZmCompiler& compiler)
+{
+  std::vector<TZmScene*> scenes;
+  for (TZmSceneGroup* g : Groups) scenes.insert(scenes.end(), g->Scenes.begin(), g->Scenes.end());
+  std::stable_sort(scenes.begin(), scenes.end(), [](const TZmScene* a, const TZmScene* b) { return a->ID < b->ID; });
+  TZmStream& out = compiler.Output();
+  out.WriteU32(static_cast<uint32_t>(scenes.size()));
+  size_t slots = out.Size();
+  out.WriteZeros(4 * scenes.size());
+  for (size_t i = 0; i < scenes.size(); ++i) {
+    compiler.PatchSlot(slots, i);
+    scenes[i]->WriteROM(compiler);
+  }
 }
 
 void TZmSceneGroups::Serialize(TZmSerialization& s)

@@ -10,6 +10,7 @@ class TZmComponentGroup;
 class TZmComponentRefs;
 class TZmDC;
 class TZmHMI;
+class TZmMemoryBitmap;
 class TZmModel;
 struct TZmFontSpec;
 class TZmSceneGroup;
@@ -20,7 +21,9 @@ public:
   const char* ClassName() const override { return "TZmScene"; }
   void Serialize(TZmSerialization& s) override;
   void Initialize() override;
-  void WriteROM(TZmCompiler&) override {}
+  // The scene record: header, its object sections and its focus list; the
+  // static content is painted into the 1-bit background first.
+  void WriteROM(TZmCompiler& compiler) override;
   std::string GetDisplayName() override;
   ~TZmScene() override;
 
@@ -41,6 +44,12 @@ public:
   void CollectInside(const TZmRectValue& r, TZmComponentRefs& into);
   void PaintInfos(TZmDC& target, const TZmFontSpec& font, int32_t mode);
   void NotifyChange(TZmPersistent* object, int32_t value, uint32_t kind);
+  // The compile-time picture of the static content, converted to the
+  // panel's 1-bit format into Background.
+  void RenderBackground();
+  // Indexes (among the records of ComponentGroup) of the buttons and inputs
+  // in reading order: by Top x width + Left, the first of equal places.
+  std::vector<uint32_t> FocusList() const;
 
   TZmSceneGroup* Owner = nullptr;
   void* TreeNode = nullptr;
@@ -54,6 +63,7 @@ public:
   int32_t FLock = 0;
   uint32_t DelayJumpScene = 0;
   uint32_t JumpSceneID = 0;
+  TZmMemoryBitmap* Background = nullptr;
 };
 
 class TZmSceneGroup : public TZmPersistentROM {
@@ -85,7 +95,8 @@ class TZmSceneGroups : public TZmPersistentROM {
 public:
   const char* ClassName() const override { return "TZmSceneGroups"; }
   void Serialize(TZmSerialization& s) override;
-  void WriteROM(TZmCompiler&) override {}
+  // Every scene of every group in ascending ID order: count, offsets, records.
+  void WriteROM(TZmCompiler& compiler) override;
   ~TZmSceneGroups() override;
 
   void Clear();
