@@ -12,6 +12,8 @@
 #include "devices/FrameBuilders.h"
 #include "devices/Protocols.h"
 #include "devices/RegRule.h"
+#include "graphics/Pen.h"
+#include "graphics/Text.h"
 #include "model/Alarms.h"
 #include "model/Project.h"
 #include "model/Scenes.h"
@@ -346,4 +348,45 @@ void TZmSafeControl::NotifyScene(const TZmScene* scene, uint32_t code, int32_t n
   if (!scene || scene->ID != static_cast<int32_t>(DialogID)) return;
   if ((code >> 28) == 1) DialogID = 0;
   else if (code == 0x40000001) DialogID = static_cast<uint32_t>(newId);
+}
+
+void TZmScaleInf::Initialize()
+{
+  MasterCount = 5;
+  SlaveCount = 2;
+  FOption = 7;
+  FExternFlag = 0;
+  Max = 100;
+  Min = 0;
+  IntWidth = 3;
+  FloatWidth = 0;
+  Pen = NewObject<TZmPen>();
+  Text = NewObject<TZmMultiText>();
+  Text->Font().Name = "Tahoma";
+}
+
+TZmScaleInf::~TZmScaleInf()
+{
+  delete Pen;
+  delete Text;
+}
+
+void TZmScaleInf::Serialize(TZmSerialization& s)
+{
+  s.SerializeInt32("MasterCount", MasterCount);
+  s.SerializeInt32("SlaveCount", SlaveCount);
+  s.SerializeUInt32("FOption", FOption);
+  s.SerializeUInt32("FExternFlag", FExternFlag);
+  s.SerializeInt32("Max", Max);
+  s.SerializeInt32("Min", Min);
+  s.SerializeInt32("IntWidth", IntWidth);
+  s.SerializeInt32("FloatWidth", FloatWidth);
+  s.SerializeObject("Pen", Pen);
+  s.SerializeObject("Text", Text);
+}
+
+void TZmScaleInf::ChangeColorFormat(int32_t from, int32_t to)
+{
+  Pen->ChangeColorFormat(from, to);
+  Text->ChangeColorFormat(from, to);
 }

@@ -105,6 +105,32 @@ public:
   uint32_t Option = 0;  // low byte: display format; 0x100: leading zeros
 };
 
+class TZmPen;
+class TZmMultiText;
+
+// Scale drawing settings of a bar or scale object. No record of its own: the
+// owner writes the values it needs.
+class TZmScaleInf : public TZmPersistentROM {
+public:
+  const char* ClassName() const override { return "TZmScaleInf"; }
+  void Serialize(TZmSerialization& s) override;
+  void Initialize() override;
+  void WriteROM(TZmCompiler&) override {}
+  ~TZmScaleInf() override;
+  void ChangeColorFormat(int32_t from, int32_t to);
+
+  int32_t MasterCount = 5;
+  int32_t SlaveCount = 2;
+  uint32_t FOption = 7;  // 1 ticks, 2 axis line, 4 labels
+  uint32_t FExternFlag = 0;
+  int32_t Max = 100;
+  int32_t Min = 0;
+  int32_t IntWidth = 3;
+  int32_t FloatWidth = 0;
+  TZmPen* Pen = nullptr;
+  TZmMultiText* Text = nullptr;
+};
+
 // Conditions for operating an input object.
 class TZmSafeControl : public TZmPersistentROM {
 public:

@@ -10,6 +10,8 @@
 #include "devices/Bindings.h"
 #include "devices/Devices.h"
 #include "devices/Protocols.h"
+#include "graphics/Pen.h"
+#include "graphics/Text.h"
 #include "model/Alarms.h"
 #include "model/Project.h"
 #include "model/Scenes.h"
@@ -255,4 +257,19 @@ TEST_F(Compiling, ReadTextsAndSafeControls)
   other.ID = 9;
   safe->NotifyScene(&other, 0x10000000, 0);
   EXPECT_EQ(safe->DialogID, 0u);
+}
+
+TEST(ScaleInf, DefaultsAndStoredForm)
+{
+  std::unique_ptr<TZmScaleInf> a(NewObject<TZmScaleInf>());
+  EXPECT_EQ(a->MasterCount, 5);
+  EXPECT_EQ(a->FOption, 7u);
+  EXPECT_EQ(a->Text->Font().Name, "Tahoma");
+  a->Max = 250;
+  a->Pen->Color = 3;
+  std::unique_ptr<TZmScaleInf> b(NewObject<TZmScaleInf>());
+  b->Assign(a.get());
+  EXPECT_EQ(b->Compare(a.get()), 0);
+  EXPECT_EQ(b->Max, 250);
+  EXPECT_EQ(b->Pen->Color, 3u);
 }
