@@ -2,6 +2,7 @@
 #include <QMenu>
 #include <QProcess>
 #include <QSettings>
+#include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -104,6 +105,16 @@ TEST_F(MainWindow, StartUpOpensTheArgumentOrTheMostRecentFile)
       EXPECT_EQ(w.tvProject->topLevelItemCount(), 2);
     }
   }
+}
+
+TEST_F(MainWindow, TheFirstActivationOpensTheArgument)
+{
+  TFormMain w({Demo});
+  w.show();
+  w.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return w.HasProject(); }, 20000));
+  EXPECT_EQ(w.FileName, Demo);
 }
 
 TEST_F(MainWindow, AutoOpenWaitsForDialogsAndNeverOpensOverAProject)
