@@ -10,6 +10,7 @@
 #include "devices/Devices.h"
 #include "devices/Model.h"
 #include "model/Alarms.h"
+#include "model/Component.h"
 #include "model/Scenes.h"
 
 void TZmConfiguration::Initialize()
@@ -96,6 +97,48 @@ void TZmHMI::Serialize(TZmSerialization& s)
   s.SerializeObject("Alarms", Alarms);
   s.SerializeUInt32("ModelID", ModelID);
   if (s.Reading()) ModelKnown = Model() ? 1 : 0;
+}
+
+void TZmHMI::NotifyChange(TZmPersistent* object, int32_t value, uint32_t kind)
+{
+  auto* scene = dynamic_cast<TZmScene*>(object);
+  // A reference to the scene's current ID follows the notice.
+  auto follow = [&](auto& ref) {
+    if (!scene || scene->ID <= 0 || static_cast<int64_t>(ref) != scene->ID) return;
+    if (IsDeleteNotice(kind)) ref = 0;
+    else if (kind == kNoticeSceneRenumbered) ref = static_cast<std::remove_reference_t<decltype(ref)>>(value);
+  };
+  for (TZmSceneGroup* g : SceneGroups->Groups)
+    for (TZmScene* s : g->Scenes) {
+      if (s != scene) follow(s->JumpSceneID);
+      s->NotifyChange(object, value, kind);
+    }
+  for (TZmAlarm* a : Alarms->Alarms) follow(a->ScreenID);
+  follow(Configuration->SaveScreenID);
+}
+
+bool RenumberScene(TZmHMI& root, TZmScene* scene, int32_t newId)
+{
+  if (!scene || newId < 1 || newId > 255) return false;
+  if (newId == scene->ID) return true;
+  if (root.SceneGroups->FindScene(newId)) return false;
+  root.NotifyChange(scene, newId, kNoticeSceneRenumbered);
+  scene->ID = newId;
+  return true;
+}
+
+void DeleteScene(TZmHMI& root, TZmScene* scene)
+{
+  if (!scene) return;
+  root.NotifyChange(scene, 0, kNoticeDeleted);
+  delete scene;
+}
+
+void DeleteSceneGroup(TZmHMI& root, TZmSceneGroup* group)
+{
+  if (!group) return;
+  for (TZmScene* s : std::vector<TZmScene*>(group->Scenes)) root.NotifyChange(s, 0, kNoticeDeleted);
+  delete group;
 }
 
 void ClearProject(TZmHMI& root)

@@ -11,6 +11,8 @@ class TZmAlarms;
 class TZmDevices;
 class TZmModel;
 class TZmSceneGroups;
+class TZmSceneGroup;
+class TZmScene;
 class TZmHMI;
 
 class TZmConfiguration : public TZmPersistentROM {
@@ -62,6 +64,10 @@ public:
 
   // The model-database entry for ModelID, or none.
   const TZmModel* Model() const;
+  // Passes a change notice to the devices, scene groups, alarms and
+  // configuration. Notices about scenes update every reference to the
+  // scene: a deleted scene's references become 0, a renumbered one's follow.
+  void NotifyChange(TZmPersistent* object, int32_t value, uint32_t kind);
 
   TZmDevices* Devices = nullptr;
   TZmSceneGroups* SceneGroups = nullptr;
@@ -99,6 +105,12 @@ std::vector<uint8_t> SaveProjectToBytes(TZmHMI& root);
 // returned in savedPath). Atomic: on failure the old file stays as it was.
 bool SaveProject(TZmHMI& root, const std::string& path, std::string& error, std::string* savedPath = nullptr);
 std::string WithProjectExtension(const std::string& path);
+
+// Scene edits that keep every reference right. False (nothing changed) for an
+// ID outside 1..255 or taken by another scene.
+bool RenumberScene(TZmHMI& root, TZmScene* scene, int32_t newId);
+void DeleteScene(TZmHMI& root, TZmScene* scene);
+void DeleteSceneGroup(TZmHMI& root, TZmSceneGroup* group);
 
 // zlib helpers for the project body.
 std::vector<uint8_t> Deflate(std::span<const uint8_t> data);

@@ -8,6 +8,7 @@
 #include "devices/Model.h"
 #include "graphics/Bitmap.h"
 #include "graphics/Pen.h"
+#include "model/Alarms.h"
 #include "model/Project.h"
 #include "model/Scenes.h"
 #include "model/Shapes.h"
@@ -119,4 +120,28 @@ TEST_F(SceneRecords, MissingSceneReferencesGiveAMessage)
   EXPECT_EQ(GetU32(compiler.Output().Data()), 0u);
   ASSERT_EQ(compiler.Messages->Size(), 1u);
   EXPECT_EQ(compiler.Messages->Item(0).Kind, TZmMessage::Plain);
+}
+
+TEST_F(SceneRecords, RenumberingAndDeletingFollowEveryReference)
+{
+  Scene(7)->JumpSceneID = 3;
+  Scene(200)->JumpSceneID = 3;
+  root->Configuration->SaveScreenID = 3;
+  TZmAlarm* alarm = TZmAlarm::Create(root->Alarms);
+  alarm->ScreenID = 3;
+  EXPECT_FALSE(RenumberScene(*root, Scene(3), 7));  // taken
+  EXPECT_FALSE(RenumberScene(*root, Scene(3), 256));
+  ASSERT_TRUE(RenumberScene(*root, Scene(3), 9));
+  EXPECT_EQ(Scene(7)->JumpSceneID, 9u);
+  EXPECT_EQ(root->Configuration->SaveScreenID, 9);
+  EXPECT_EQ(alarm->ScreenID, 9u);
+  DeleteSceneGroup(*root, Scene(9)->Owner);
+  EXPECT_EQ(Scene(9), nullptr);
+  EXPECT_EQ(Scene(7)->JumpSceneID, 0u);
+  EXPECT_EQ(Scene(200)->JumpSceneID, 0u);
+  EXPECT_EQ(root->Configuration->SaveScreenID, 0);
+  EXPECT_EQ(alarm->ScreenID, 0u);
+  Scene(200)->JumpSceneID = 7;
+  DeleteScene(*root, Scene(7));
+  EXPECT_EQ(Scene(200)->JumpSceneID, 0u);
 }
