@@ -249,6 +249,40 @@ TEST_F(MainWindow, LanguageSwitchStoresTheChoice)
   EXPECT_EQ(w.font().pointSize(), LanguageFontSize(QString::fromStdString(Language->GetRawText("Font.Size"))));
 }
 
+TEST_F(MainWindow, SwitchingToAnotherLanguageRetranslatesTheWindow)
+{
+  QTemporaryDir root;
+  ASSERT_TRUE(QDir().mkpath(root.filePath("1033")) && QDir().mkpath(root.filePath("1031")));
+  for (const char* f : {"StrTab.ini", "StrRes.ini"})
+    ASSERT_TRUE(QFile::copy(DataRoot() + "/1033/" + f, root.filePath(QString("1033/") + f)));
+  QFile tab(root.filePath("1031/StrTab.ini")), res(root.filePath("1031/StrRes.ini"));
+  ASSERT_TRUE(tab.open(QIODevice::WriteOnly) && res.open(QIODevice::WriteOnly));
+  tab.write("STR01000=Kestrava DE\nFont.Size=11\n");
+  res.write("FormMain.actOpenFile.Caption=\xc3\x96&ffnen...\n");
+  tab.close();
+  res.close();
+  TZmLanguageResources two(root.path().toStdString());
+  ASSERT_EQ(two.SelectLanguage(1033), 0);
+  SetAppLanguage(&two);
+
+  TFormMain w;
+  TranslateComponent(&w);
+  ApplyLanguageFont(&w);
+  ASSERT_EQ(w.miLanguage->actions().size(), 2);
+  QAction* german = w.miLanguage->actions()[0];
+  EXPECT_EQ(german->data().toInt(), 1031);
+  EXPECT_EQ(german->text(), QString::fromUtf8(FindLocale(1031)->NativeName));
+  german->trigger();
+  EXPECT_EQ(two.CurrentID(), 1031);
+  EXPECT_EQ(ReadLanguageId(), 1031);
+  EXPECT_EQ(w.actOpenFile->text(), QString::fromUtf8("\xc3\x96&ffnen..."));
+  EXPECT_EQ(w.actSaveFile->text(), "&Save");  // no German text: the last one stays
+  EXPECT_EQ(w.windowTitle(), "Kestrava DE");
+  EXPECT_EQ(w.font().pointSize(), 11);
+  EXPECT_TRUE(german->isChecked());
+  EXPECT_FALSE(w.miLanguage->actions()[1]->isChecked());
+}
+
 TEST_F(MainWindow, StartUpLanguage)
 {
   WriteLanguageId(2052);  // not installed: English
