@@ -2,8 +2,13 @@
 
 #include <algorithm>
 
+#include "base/Format.h"
 #include "base/Texts.h"
+#include "compiler/Compiler.h"
+#include "compiler/Messages.h"
 #include "devices/Bindings.h"
+#include "model/Project.h"
+#include "model/Scenes.h"
 
 void TZmAlarm::Initialize()
 {
@@ -73,5 +78,44 @@ void TZmAlarms::Serialize(TZmSerialization& s)
     s.SerializeStream("Alarms", list);
     ReadTypedList(list, ClassName(), [this] { Clear(); },
                   [this]() -> TZmPersistent* { return TZmAlarm::Create(this); });
+  }
+}
+
+void TZmAlarm::Register(TZmCompiler& compiler)
+{
+  Condition->Register(compiler, this, 0, true);
+  std::string name = GetDisplayName();
+  auto report = [&](int format, int label) {
+    compiler.Messages->Add(TZmMessage::ObjectError, TZmMessage::Alarm, SafeFormat(GetText(format), {name, GetText(label)}),
+                           this, label - 622);
+  };
+  if (Condition->ReadValue->Expression.empty()) report(2627, 622);
+  if (ScreenID == 0) report(2605, 623);
+  else if (!compiler.Project || !compiler.Project->SceneGroups->FindScene(static_cast<int32_t>(ScreenID))) report(2606, 623);
+}
+
+void TZmAlarm::WriteROM(TZmCompiler& compiler)
+{
+  TZmStream& out = compiler.Output();
+  out.WriteU32(ExternFlag);
+  if (Condition->ReadValue->Expression.empty()) out.WriteU32(0);
+  else compiler.WriteReference(resReadValue, Condition);
+  out.WriteU32(ScreenID);
+}
+
+void TZmAlarms::WriteROM(TZmCompiler& compiler)
+{
+  CheckInterval();
+  TZmStream& out = compiler.Output();
+  out.WriteU32(static_cast<uint32_t>(Alarms.size()));
+  out.WriteU32(StartTime);
+  out.WriteU32(IntervalTime);
+  out.WriteU32(0);
+  size_t slots = out.Size();
+  out.WriteZeros(4 * Alarms.size());
+  for (size_t i = 0; i < Alarms.size(); ++i) {
+    Alarms[i]->Register(compiler);
+    compiler.PatchSlot(slots, i);
+    Alarms[i]->WriteROM(compiler);
   }
 }

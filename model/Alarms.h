@@ -15,9 +15,12 @@ public:
   const char* ClassName() const override { return "TZmAlarm"; }
   void Serialize(TZmSerialization& s) override;
   void Initialize() override;
-  void WriteROM(TZmCompiler&) override {}
+  // 12 bytes: ExternFlag, the condition's read value (or 0), ScreenID.
+  void WriteROM(TZmCompiler& compiler) override;
   std::string GetDisplayName() override;
   ~TZmAlarm() override;
+  // Registers the condition and reports a missing condition or screen.
+  void Register(TZmCompiler& compiler);
 
   static TZmAlarm* Create(TZmAlarms* owner);
 
@@ -33,7 +36,8 @@ public:
   const char* ClassName() const override { return "TZmAlarms"; }
   void Serialize(TZmSerialization& s) override;
   void Initialize() override;
-  void WriteROM(TZmCompiler&) override {}
+  // Count, start and interval times, a zero word, offsets, the records.
+  void WriteROM(TZmCompiler& compiler) override;
   ~TZmAlarms() override;
 
   void Clear();

@@ -1,0 +1,62 @@
+// The compiled alarm section and its messages.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "base/Texts.h"
+#include "compiler/Compiler.h"
+#include "compiler/Messages.h"
+#include "devices/Bindings.h"
+#include "model/Alarms.h"
+#include "model/Project.h"
+#include "model/Scenes.h"
+
+TEST(Alarms, SectionRecordsAndMessages)
+{
+  SetTextLookup([](int n) -> std::string {
+    switch (n) {
+      case 223: return "Alarms";
+      case 622: return "condition";
+      case 623: return "screen";
+      case 2605: return "%s: no %s";
+      case 2606: return "%s: bad %s";
+      case 2627: return "%s: empty %s";
+      default: return "";
+    }
+  });
+  std::unique_ptr<TZmHMI> root(NewObject<TZmHMI>());
+  TZmScene::Create(TZmSceneGroup::Create(root->SceneGroups))->ID = 4;
+  {
+    TZmCompiler c;
+    c.Project = root.get();
+    root->Alarms->WriteROM(c);
+    EXPECT_EQ(c.Output().Buffer(), (std::vector<uint8_t>{0, 0, 0, 0, 0x70, 0x17, 0, 0, 0x70, 0x17, 0, 0, 0, 0, 0, 0}));
+  }
+  TZmAlarm* empty = TZmAlarm::Create(root->Alarms);
+  empty->ScreenID = 300;
+  empty->ExternFlag = 2;
+  TZmAlarm* ok = TZmAlarm::Create(root->Alarms);
+  ok->Condition->ReadValue->Expression = "1";
+  ok->ScreenID = 4;
+  EXPECT_EQ(empty->GetDisplayName(), "Alarms");
+  root->Alarms->IntervalTime = 500;
+  TZmCompiler c;
+  c.Project = root.get();
+  root->Alarms->WriteROM(c);
+  c.Resources.WriteAll(c);
+  const auto& img = c.Output().Buffer();
+  EXPECT_EQ(GetU32(&img[0]), 2u);
+  EXPECT_EQ(GetU32(&img[8]), 6000u);
+  uint32_t r0 = GetU32(&img[16]), r1 = GetU32(&img[20]);
+  EXPECT_EQ(r0, 24u);
+  EXPECT_EQ(r1, 36u);
+  EXPECT_EQ(GetU32(&img[r0]), 2u);
+  EXPECT_EQ(GetU32(&img[r0 + 4]), 0u);   // no condition
+  EXPECT_EQ(GetU32(&img[r0 + 8]), 300u);  // the ID as given
+  EXPECT_NE(GetU32(&img[r1 + 4]), 0u);
+  ASSERT_EQ(c.Messages->Size(), 2u);
+  EXPECT_EQ(c.Messages->Item(0).Text, "Alarms: empty condition");
+  EXPECT_EQ(c.Messages->Item(1).Text, "Alarms: bad screen");
+  EXPECT_EQ(c.Messages->Item(1).Subject, TZmMessage::Alarm);
+  SetTextLookup(nullptr);
+}
