@@ -34,3 +34,7 @@ bool ShowExpression(const std::string& text, const std::string& protocol, const 
 // Paints a scene of a project to a PNG file; with `background` the
 // compiler's clean pass without editor marks.
 bool RenderScene(const std::string& path, int32_t sceneId, const std::string& out, bool background, std::string& error);
+
+// Compiles a project and writes the panel image; the compile messages and
+// figures go to `report`. Fails (nothing written) when the project has errors.
+bool CompileToFile(const std::string& path, const std::string& out, std::ostream& report, std::string& error);

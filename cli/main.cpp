@@ -60,6 +60,11 @@ int main(int argc, char** argv)
   address->add_option("--type", addressType, "Data type (default INT16U)");
   address->add_option("--count", addressCount, "Number of values (default 1)")->check(CLI::Range(1, 65536));
 
+  std::string compileFile, compileOut;
+  auto* compile = app.add_subcommand("compile", "Compile a project into a panel image");
+  compile->add_option("FILE", compileFile, "Project file (.ksv)")->required();
+  compile->add_option("-o,--output", compileOut, "Image file to write")->required();
+
   std::string renderFile, renderOut;
   int32_t renderScene = 1;
   bool renderBackground = false;
@@ -119,6 +124,10 @@ int main(int argc, char** argv)
   }
   if (*create) {
     if (!NewProject(newModel, root + "/1033", newOut, std::cout, error)) return Fail(error);
+    return 0;
+  }
+  if (*compile) {
+    if (!CompileToFile(compileFile, compileOut, std::cout, error)) return Fail(error);
     return 0;
   }
   if (*render) {

@@ -77,6 +77,7 @@ void TZmCompiler::Reset()
   SceneRegisters->Clear();
   Messages->Clear();
   CurrentScene = nullptr;
+  RegisterTotal = 0;
 }
 
 bool TZmCompiler::Report(TZmPersistent* owner, int32_t line, bool perScene, int32_t count, const std::string& text,

@@ -92,6 +92,10 @@ public:
   std::unique_ptr<TZmMessages> Messages;
   // The scene whose objects are being written; none outside scenes.
   TZmScene* CurrentScene = nullptr;
+  // Register memory size after the layout (internal registers included).
+  int32_t RegisterTotal = 0;
+  // Seeds the 32 header bytes the panel does not interpret.
+  uint32_t RandomSeed = 1;
 
 private:
   TZmStream Image;

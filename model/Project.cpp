@@ -4,7 +4,11 @@
 
 #include <cstring>
 
+#include "base/Crc16.h"
 #include "base/File.h"
+#include "base/Format.h"
+#include "compiler/Messages.h"
+#include "compiler/RegCollect.h"
 #include "base/Texts.h"
 #include "compiler/Compiler.h"
 #include "devices/Devices.h"
@@ -97,6 +101,80 @@ void TZmHMI::Serialize(TZmSerialization& s)
   s.SerializeObject("Alarms", Alarms);
   s.SerializeUInt32("ModelID", ModelID);
   if (s.Reading()) ModelKnown = Model() ? 1 : 0;
+}
+
+void TZmHMI::WriteROM(TZmCompiler& compiler)
+{
+  const TZmModel* m = Model();
+  if (!m) return;
+  TZmStream& out = compiler.Output();
+  compiler.Project = this;
+  size_t h = out.Size();
+  out.WriteZeros(kImageHeaderSize);
+  out.PatchU32(h + 32, ModelID);
+  out.PatchU32(h + 40, static_cast<uint32_t>(m->Width()));
+  out.PatchU32(h + 44, static_cast<uint32_t>(m->Height()));
+  out.PatchU32(h + 48, static_cast<uint32_t>(m->ColorBit));
+  out.PatchU32(h + 52, static_cast<uint32_t>(m->ColorFormat));
+  out.PatchU32(h + 60, static_cast<uint32_t>(int64_t(m->Width()) * m->Height() * m->ColorBit / 8));
+  // The first 32 bytes are noise the panel ignores; the checksums cover them.
+  uint32_t x = compiler.RandomSeed ? compiler.RandomSeed : 1;
+  for (size_t i = 0; i < 32; ++i) {
+    x = x * 1103515245u + 12345u;
+    out.Buffer()[h + i] = static_cast<uint8_t>(x >> 16);
+  }
+  out.SeekEnd();
+  TZmPersistentROM* sections[4] = {Devices, SceneGroups, Configuration, Alarms};
+  uint32_t offsets[4];
+  for (int i = 0; i < 4; ++i) {
+    offsets[i] = compiler.Offset();
+    sections[i]->WriteROM(compiler);
+    out.SeekEnd();
+  }
+  int32_t total = compiler.Registers->Layout(2 * m->REGCnt);
+  compiler.RegisterTotal = total;
+  // Port links need the protocols' frame builders; a scene without any polls nothing.
+  compiler.Resources.WriteAll(compiler);
+  out.PatchU32(h + 56, static_cast<uint32_t>(out.Size() + 2));
+  out.PatchU32(h + 80, static_cast<uint32_t>(total));
+  for (int i = 0; i < 4; ++i) out.PatchU32(h + 84 + 4 * i, offsets[i]);
+  uint16_t headerCrc = Crc16(std::span(out.Data() + h, 254));
+  out.Buffer()[h + 254] = static_cast<uint8_t>(headerCrc);
+  out.Buffer()[h + 255] = static_cast<uint8_t>(headerCrc >> 8);
+  uint16_t imageCrc = Crc16(out.Bytes());
+  out.SeekEnd();
+  out.WriteU8(static_cast<uint8_t>(imageCrc));
+  out.WriteU8(static_cast<uint8_t>(imageCrc >> 8));
+}
+
+TZmCompileFigures CompileProject(TZmHMI& root, TZmCompiler& compiler, uint32_t randomSeed)
+{
+  TZmCompileFigures f;
+  compiler.Reset();
+  compiler.Project = &root;
+  compiler.RandomSeed = randomSeed;
+  root.WriteROM(compiler);
+  TZmStream& out = compiler.Output();
+  const TZmModel* m = root.Model();
+  if (!m || out.Size() < kImageHeaderSize) return f;
+
+  f.ImageSize = static_cast<uint32_t>(out.Size());
+  int64_t memory = int64_t(m->ROMSize) * 1024;
+  if (f.ImageSize > memory) {
+    compiler.Messages->AddPlain(SafeFormat(GetText(9020), {f.ImageSize, memory, int64_t(f.ImageSize) - memory}));
+    f.RomUsage = 0;
+  } else {
+    f.RomUsage = memory > 0 ? static_cast<int32_t>(int64_t(f.ImageSize) * 100 / memory) : 0;
+  }
+  int32_t t = compiler.RegisterTotal;
+  f.RegisterBytes = t - 512;
+  if (t > kRegisterMemorySize) {
+    compiler.Messages->AddPlain(SafeFormat(GetText(9021), {t, kRegisterMemorySize, t - kRegisterMemorySize}));
+    f.RegisterUsage = 0;
+  } else {
+    f.RegisterUsage = (t * 100 - 51200) / 512;
+  }
+  return f;
 }
 
 void TZmHMI::NotifyChange(TZmPersistent* object, int32_t value, uint32_t kind)

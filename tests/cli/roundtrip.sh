@@ -15,6 +15,9 @@ cmp "$demo" "$tmp/back.ksv"
 "$cli" render "$demo" --scene 1 --background -o "$tmp/background.png"
 [ "$(head -c 8 "$tmp/scene.png" | od -An -tx1 | tr -d ' ')" = "89504e470d0a1a0a" ]
 if "$cli" render "$demo" --scene 99 -o "$tmp/none.png" 2>/dev/null; then echo "render accepted a missing screen"; exit 1; fi
+"$cli" compile "$demo" -o "$tmp/demo.img" > "$tmp/compile.txt"
+grep -q "0 error(s)" "$tmp/compile.txt"
+[ "$(head -c 36 "$tmp/demo.img" | tail -c 4 | od -An -tu4 | tr -d ' ')" = "1002" ]
 head -c 20 "$demo" > "$tmp/short.ksv"
 for bad in "$tmp/short.ksv" "$tmp/missing.ksv" "$tmp/demo.json"; do
   if "$cli" info "$bad" 2> "$tmp/err.txt"; then echo "info accepted $bad"; exit 1; fi
