@@ -26,7 +26,12 @@ bool DecodePng(const uint8_t* data, size_t size, TZmPicture& out, std::string& e
     error = "picture size out of range";
     return false;
   }
-  image.format = PNG_FORMAT_BGRA;  // little-endian 32-bit words read as 0xAARRGGBB
+  // 16-bit files count as linear light: read as 8-bit they would be gamma
+  // encoded on the way. Read them linear (premultiplied 16-bit) and keep the
+  // top byte of each sample, as other readers show them.
+  const bool linear = (image.format & PNG_FORMAT_FLAG_LINEAR) != 0;
+  image.format = linear ? PNG_FORMAT_LINEAR_RGB_ALPHA
+                        : PNG_FORMAT_BGRA;  // little-endian 32-bit words read as 0xAARRGGBB
   std::vector<uint8_t> bytes(PNG_IMAGE_SIZE(image));
   if (!png_image_finish_read(&image, nullptr, bytes.data(), 0, nullptr)) {
     error = image.message[0] ? image.message : "damaged PNG picture";
@@ -36,6 +41,23 @@ bool DecodePng(const uint8_t* data, size_t size, TZmPicture& out, std::string& e
   out.Width = static_cast<int32_t>(image.width);
   out.Height = static_cast<int32_t>(image.height);
   out.Pixels.resize(static_cast<size_t>(out.Width) * out.Height);
+  if (linear) {
+    for (size_t i = 0; i < out.Pixels.size(); ++i) {
+      const uint8_t* q = &bytes[8 * i];
+      const uint32_t a = static_cast<uint32_t>(q[6] | q[7] << 8);
+      uint32_t p = 0;
+      if (a != 0) {
+        p = (a >> 8) << 24;
+        for (int c = 0; c < 3; ++c) {
+          const uint32_t v = static_cast<uint32_t>(q[2 * c] | q[2 * c + 1] << 8);
+          const uint32_t straight = std::min<uint32_t>(65535, (v * 65535u + a / 2) / a);
+          p |= (straight >> 8) << (16 - 8 * c);
+        }
+      }
+      out.Pixels[i] = p;
+    }
+    return true;
+  }
   for (size_t i = 0; i < out.Pixels.size(); ++i)
     out.Pixels[i] = static_cast<uint32_t>(bytes[4 * i]) | (static_cast<uint32_t>(bytes[4 * i + 1]) << 8) |
                     (static_cast<uint32_t>(bytes[4 * i + 2]) << 16) | (static_cast<uint32_t>(bytes[4 * i + 3]) << 24);
