@@ -10,20 +10,9 @@
 #include "model/Project.h"
 #include "model/Scenes.h"
 
-bool RenderScene(const std::string& path, int32_t sceneId, const std::string& out, bool background, std::string& error)
+static bool RenderOne(TZmHMI& root, TZmScene* scene, const std::string& out, bool background, std::string& error)
 {
-  std::unique_ptr<TZmHMI> root(NewObject<TZmHMI>());
-  if (!LoadProject(*root, path, error)) return false;
-  const TZmModel* model = root->Model();
-  if (!model) {
-    error = "the project's panel model (ID " + std::to_string(root->ModelID) + ") is not installed";
-    return false;
-  }
-  TZmScene* scene = root->SceneGroups->FindScene(sceneId);
-  if (!scene) {
-    error = "the project has no screen " + std::to_string(sceneId);
-    return false;
-  }
+  const TZmModel* model = root.Model();
   TZmDC dc(model->Width(), model->Height());
   TZmComponent::PrepareContext(dc, model);
   uint16_t back = model->PaletteColor(static_cast<uint32_t>(model->BGColorIndex), scene->Option);
@@ -56,4 +45,40 @@ bool RenderScene(const std::string& path, int32_t sceneId, const std::string& ou
       if (byte < bits.size() && (bits[byte] >> bit) & 1) dc.SetPixel(x, y, ink);
     }
   return SaveSurfacePng(dc, out, error);
+}
+
+static bool LoadForRender(TZmHMI& root, const std::string& path, std::string& error)
+{
+  if (!LoadProject(root, path, error)) return false;
+  if (!root.Model()) {
+    error = "the project's panel model (ID " + std::to_string(root.ModelID) + ") is not installed";
+    return false;
+  }
+  return true;
+}
+
+bool RenderScene(const std::string& path, int32_t sceneId, const std::string& out, bool background, std::string& error)
+{
+  std::unique_ptr<TZmHMI> root(NewObject<TZmHMI>());
+  if (!LoadForRender(*root, path, error)) return false;
+  TZmScene* scene = root->SceneGroups->FindScene(sceneId);
+  if (!scene) {
+    error = "the project has no screen " + std::to_string(sceneId);
+    return false;
+  }
+  return RenderOne(*root, scene, out, background, error);
+}
+
+bool RenderAllScenes(const std::string& path, const std::string& folder, bool background, std::ostream& report,
+                     std::string& error)
+{
+  std::unique_ptr<TZmHMI> root(NewObject<TZmHMI>());
+  if (!LoadForRender(*root, path, error)) return false;
+  for (TZmSceneGroup* g : root->SceneGroups->Groups)
+    for (TZmScene* s : g->Scenes) {
+      std::string file = folder + "/screen-" + std::to_string(s->ID) + ".png";
+      if (!RenderOne(*root, s, file, background, error)) return false;
+      report << "Wrote " << file << " (" << s->GetDisplayName() << ")\n";
+    }
+  return true;
 }

@@ -71,7 +71,9 @@ int main(int argc, char** argv)
   auto* render = app.add_subcommand("render", "Paint a screen of a project to a PNG file");
   render->add_option("FILE", renderFile, "Project file (.ksv)")->required();
   render->add_option("--scene", renderScene, "Screen ID (default 1)");
-  render->add_option("-o,--output", renderOut, "PNG file to write")->required();
+  render->add_option("-o,--output", renderOut, "PNG file to write (with --all: the folder)")->required();
+  bool renderAll = false;
+  render->add_flag("--all", renderAll, "Every screen, as screen-<ID>.png in the output folder");
   render->add_flag("--background", renderBackground, "The compiled background: static content only, no editor marks");
 
   std::string exprText, exprProtocol, exprController, exprType;
@@ -131,6 +133,10 @@ int main(int argc, char** argv)
     return 0;
   }
   if (*render) {
+    if (renderAll) {
+      if (!RenderAllScenes(renderFile, renderOut, renderBackground, std::cout, error)) return Fail(error);
+      return 0;
+    }
     if (!RenderScene(renderFile, renderScene, renderOut, renderBackground, error)) return Fail(error);
     return 0;
   }

@@ -33,7 +33,12 @@ case "$job" in
     if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -x "$builddir/kestrava" ]; then
       "$builddir/kestrava" "$demo"
     else
+      # Headless: the project summary, its compiled image and every screen as PNG.
+      out="$builddir/out"
+      mkdir -p "$out"
       "$builddir/kestrava-cli" info "$demo"
+      "$builddir/kestrava-cli" compile "$demo" -o "$out/demo.img"
+      "$builddir/kestrava-cli" render "$demo" --all -o "$out"
     fi
     ;;
   test)
