@@ -251,8 +251,13 @@ void TZmBitmap::ImportPictures(const std::vector<TZmPicture>& pictures, int32_t 
         h = std::max(1, static_cast<int32_t>(static_cast<float>(h) / k));
       }
     }
-    TZmPicture work;
-    StretchPicture(picture, w, h, work);
+    TZmPicture stretched;
+    const TZmPicture* source = &picture;
+    if (w != picture.Width || h != picture.Height) {
+      StretchPicture(picture, w, h, stretched);
+      source = &stretched;
+    }
+    const TZmPicture& work = *source;
     TZmMemoryBitmap* target = Image;
     if (HasImage()) target = SubBitmaps->Add()->Image;
     Width = w;

@@ -293,7 +293,7 @@ bool DecodeGif(const uint8_t* data, size_t size, std::vector<TZmPicture>& frames
     if (d.Width <= 0 || d.Height <= 0 || d.Width > kMaxPictureSide || d.Height > kMaxPictureSide)
       return fail("GIF frame size out of range");
     pixels += screen;
-    if (pixels > kMaxAnimationPixels) return fail("GIF animation too large");
+    if (pixels > kMaxAnimationPixels || frames.size() >= kMaxAnimationFrames) return fail("GIF animation too large");
     const ColorMapObject* map = d.ColorMap ? d.ColorMap : gif->SColorMap;
     if (!map) return fail("GIF frame without a colour table");
     const int32_t fw = d.Width, fh = d.Height;

@@ -20,6 +20,8 @@ struct TZmPicture {
 inline constexpr int32_t kMaxPictureSide = 8192;
 // All frames of one animated picture together hold at most this many pixels.
 inline constexpr uint64_t kMaxAnimationPixels = uint64_t(64) << 20;
+// and at most this many frames (each costs the decoder bookkeeping as well).
+inline constexpr size_t kMaxAnimationFrames = 4096;
 
 bool LoadPngFile(const std::string& path, TZmPicture& out, std::string& error);
 bool DecodePng(const uint8_t* data, size_t size, TZmPicture& out, std::string& error);

@@ -8,11 +8,13 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <unistd.h>
 
 #include "base/File.h"
 #include "base/Stream.h"
+#include "graphics/Bitmap.h"
 #include "graphics/Picture.h"
 
 namespace fs = std::filesystem;
@@ -121,6 +123,20 @@ TEST_F(PictureFixtures, GifFramesAreComposedOnTheScreen)
     ++checked;
   }
   EXPECT_EQ(checked, 4);
+
+  // Imported into a bitmap, every frame is one image: the first the main one.
+  std::unique_ptr<TZmBitmap> bitmap(NewObject<TZmBitmap>());
+  std::string error;
+  ASSERT_TRUE(bitmap->LoadImage((Dir / "gif_previous.gif").string(), 1, 0, 0, error)) << error;
+  ASSERT_EQ(bitmap->ImageCount(), 3u);
+  EXPECT_EQ(bitmap->Width, 20);
+  EXPECT_EQ(bitmap->Pixel(1, 0), 0xFFDFu);  // 250, 250, 250
+  auto at = [&](size_t image, int32_t x, int32_t y) {
+    return GetPackedPixel(bitmap->ImageAt(image)->Image.Bytes(), 20, 16, x, y);
+  };
+  EXPECT_EQ(at(1, 5, 4), 0x0640u);  // the second frame's green
+  EXPECT_EQ(at(2, 5, 4), 0u);       // restored to what was before it: transparent, so black
+  EXPECT_EQ(at(2, 9, 7), 0x001Fu);  // the third frame's blue
 }
 
 TEST_F(PictureFixtures, ShippedPictureSetDecodes)
