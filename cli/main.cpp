@@ -93,7 +93,7 @@ int main(int argc, char** argv)
   // Texts of the core (station formats, the internal controller, group names) come from the language folder.
   static TZmLanguageResources language(root);
   if (language.SelectLanguage(TZmLanguageResources::kEnglish) == 0) language.InstallTextLookup();
-  LoadDataRoot(root, "1033");
+  LoadDataRoot(root, language.LanguageExtension());
 
   std::string error;
   if (*info) {
@@ -125,7 +125,7 @@ int main(int argc, char** argv)
     return 0;
   }
   if (*create) {
-    if (!NewProject(newModel, root + "/1033", newOut, std::cout, error)) return Fail(error);
+    if (!NewProject(newModel, language.LanguageFolder(), newOut, std::cout, error)) return Fail(error);
     return 0;
   }
   if (*compile) {
