@@ -232,6 +232,14 @@ int ReadMemory(GifFileType* gif, GifByteType* buffer, int length)
   return static_cast<int>(n);
 }
 
+// giflib has no text for some codes (0 among them): never build a string
+// from a null pointer.
+std::string GifMessage(int code)
+{
+  const char* text = GifErrorString(code);
+  return text ? std::string("damaged GIF picture: ") + text : std::string("damaged GIF picture");
+}
+
 struct GifCloser {
   void operator()(GifFileType* gif) const
   {
@@ -254,7 +262,7 @@ bool DecodeGif(const uint8_t* data, size_t size, std::vector<TZmPicture>& frames
   MemorySource src{data, size};
   int code = 0;
   std::unique_ptr<GifFileType, GifCloser> gif(DGifOpen(&src, ReadMemory, &code));
-  if (!gif) return fail(std::string("damaged GIF picture: ") + GifErrorString(code));
+  if (!gif) return fail(GifMessage(code));
   const int32_t sw = gif->SWidth, sh = gif->SHeight;
   if (sw <= 0 || sh <= 0 || sw > kMaxPictureSide || sh > kMaxPictureSide) return fail("picture size out of range");
   const size_t screen = static_cast<size_t>(sw) * static_cast<size_t>(sh);
@@ -271,24 +279,24 @@ bool DecodeGif(const uint8_t* data, size_t size, std::vector<TZmPicture>& frames
     if (DGifGetRecordType(gif.get(), &type) == GIF_ERROR) {
       // A file that ends after a complete frame without its trailer is common.
       if (!frames.empty()) break;
-      return fail(std::string("damaged GIF picture: ") + GifErrorString(gif->Error));
+      return fail(GifMessage(gif->Error));
     }
     if (type == TERMINATE_RECORD_TYPE) break;
     if (type == EXTENSION_RECORD_TYPE) {
       int ext = 0;
       GifByteType* block = nullptr;
       if (DGifGetExtension(gif.get(), &ext, &block) == GIF_ERROR)
-        return fail(std::string("damaged GIF picture: ") + GifErrorString(gif->Error));
+        return fail(GifMessage(gif->Error));
       if (ext == GRAPHICS_EXT_FUNC_CODE && block && block[0] >= 4) DGifExtensionToGCB(block[0], block + 1, &gcb);
       while (block) {
         if (DGifGetExtensionNext(gif.get(), &block) == GIF_ERROR)
-          return fail(std::string("damaged GIF picture: ") + GifErrorString(gif->Error));
+          return fail(GifMessage(gif->Error));
       }
       continue;
     }
     if (type != IMAGE_DESC_RECORD_TYPE) continue;
     if (DGifGetImageDesc(gif.get()) == GIF_ERROR)
-      return fail(std::string("damaged GIF picture: ") + GifErrorString(gif->Error));
+      return fail(GifMessage(gif->Error));
     const GifImageDesc& d = gif->Image;
     if (d.Width <= 0 || d.Height <= 0 || d.Width > kMaxPictureSide || d.Height > kMaxPictureSide)
       return fail("GIF frame size out of range");
@@ -303,11 +311,11 @@ bool DecodeGif(const uint8_t* data, size_t size, std::vector<TZmPicture>& frames
       for (int pass = 0; pass < 4; ++pass)
         for (int32_t y = start[pass]; y < fh; y += step[pass])
           if (DGifGetLine(gif.get(), &raster[static_cast<size_t>(y) * fw], fw) == GIF_ERROR)
-            return fail(std::string("damaged GIF picture: ") + GifErrorString(gif->Error));
+            return fail(GifMessage(gif->Error));
     } else {
       for (int32_t y = 0; y < fh; ++y)
         if (DGifGetLine(gif.get(), &raster[static_cast<size_t>(y) * fw], fw) == GIF_ERROR)
-          return fail(std::string("damaged GIF picture: ") + GifErrorString(gif->Error));
+          return fail(GifMessage(gif->Error));
     }
     // What the frame before asked for once it had been shown.
     if (last.Disposal == DISPOSE_BACKGROUND) {
