@@ -43,7 +43,10 @@ void Pen(TZmDC& dc, uint16_t color, int32_t width = 1, int32_t style = 1)
 {
   dc.Pen = TZmDCPen{color, style, width, 0};
 }
-void Brush(TZmDC& dc, uint16_t color, int32_t style = 1, uint16_t ext = 0) { dc.Brush = TZmDCBrush{color, style, 0, ext}; }
+void Brush(TZmDC& dc, uint16_t color, int32_t style = 1, uint16_t ext = 0)
+{
+  dc.Brush = TZmDCBrush{color, style, 0, ext};
+}
 void NoBrush(TZmDC& dc) { dc.Brush = TZmDCBrush{0, 0, 0, 0}; }
 
 // An arrow pointing right inside an s x s box, turned by quarter turns
@@ -80,14 +83,20 @@ void Lamp(TZmDC& dc, int32_t s, uint16_t dark, uint16_t light)
   dc.Ellipse(s / 4, s / 5, s / 2, s / 2 - 1);  // highlight
 }
 
+void PlainArrow(TZmDC& dc, int32_t s, int32_t quarter, uint16_t fill, uint16_t edge)
+{
+  dc.Clear(C(255, 255, 255));
+  FilledArrow(dc, s, quarter, fill, edge);
+}
+
 std::vector<Picture> Arrows()
 {
   const uint16_t blue = C(40, 110, 200), navy = C(16, 40, 90), green = C(40, 160, 70), grey = C(90, 90, 96);
   return {
-    {"arrow_right", 32, Encoding::RGB, [=](TZmDC& dc, int32_t s) { dc.Clear(C(255, 255, 255)); FilledArrow(dc, s, 0, blue, navy); }},
-    {"arrow_down", 32, Encoding::RGB, [=](TZmDC& dc, int32_t s) { dc.Clear(C(255, 255, 255)); FilledArrow(dc, s, 3, blue, navy); }},
-    {"arrow_left", 32, Encoding::RGB, [=](TZmDC& dc, int32_t s) { dc.Clear(C(255, 255, 255)); FilledArrow(dc, s, 2, blue, navy); }},
-    {"arrow_up", 32, Encoding::RGB, [=](TZmDC& dc, int32_t s) { dc.Clear(C(255, 255, 255)); FilledArrow(dc, s, 1, blue, navy); }},
+    {"arrow_right", 32, Encoding::RGB, [=](TZmDC& dc, int32_t s) { PlainArrow(dc, s, 0, blue, navy); }},
+    {"arrow_down", 32, Encoding::RGB, [=](TZmDC& dc, int32_t s) { PlainArrow(dc, s, 3, blue, navy); }},
+    {"arrow_left", 32, Encoding::RGB, [=](TZmDC& dc, int32_t s) { PlainArrow(dc, s, 2, blue, navy); }},
+    {"arrow_up", 32, Encoding::RGB, [=](TZmDC& dc, int32_t s) { PlainArrow(dc, s, 1, blue, navy); }},
     {"arrow_right_small", 16, Encoding::Palette,
      [=](TZmDC& dc, int32_t s) { dc.Clear(kClear); FilledArrow(dc, s, 0, green, C(10, 80, 30)); }},
     {"arrow_left_small", 16, Encoding::Palette,
@@ -395,7 +404,8 @@ bool Encode(const TZmDC& dc, Encoding kind, std::vector<uint8_t>& file)
     alphas.resize(index.size(), 255);
     for (auto [v, i] : index) {
       const uint32_t rgb = RGB565ToRGB(v);
-      palette[i] = png_color{static_cast<png_byte>(rgb), static_cast<png_byte>(rgb >> 8), static_cast<png_byte>(rgb >> 16)};
+      palette[i] =
+        png_color{static_cast<png_byte>(rgb), static_cast<png_byte>(rgb >> 8), static_cast<png_byte>(rgb >> 16)};
       if (v == kClear) alphas[i] = 0;
       if (v == kHalf) alphas[i] = 128;
     }
@@ -407,7 +417,8 @@ bool Encode(const TZmDC& dc, Encoding kind, std::vector<uint8_t>& file)
       const uint16_t v = dc.RawPixel(x, y);
       const uint32_t rgb = RGB565ToRGB(v);
       png_byte* p = &rows[y][static_cast<size_t>(x) * channels];
-      const png_byte r = static_cast<png_byte>(rgb), g = static_cast<png_byte>(rgb >> 8), b = static_cast<png_byte>(rgb >> 16);
+      const png_byte r = static_cast<png_byte>(rgb), g = static_cast<png_byte>(rgb >> 8),
+                     b = static_cast<png_byte>(rgb >> 16);
       switch (kind) {
       case Encoding::RGBA:
         p[0] = r, p[1] = g, p[2] = b;

@@ -5,6 +5,8 @@
 
 #include <filesystem>
 #include <memory>
+#include <string>
+#include <unistd.h>
 
 #include "base/File.h"
 #include "compiler/Compiler.h"
@@ -235,7 +237,8 @@ TEST(Bitmap, ImportScalesConvertsAndAppends)
 
 TEST(Bitmap, LoadImageFromFiles)
 {
-  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "kestrava-bitmap-test";
+  const std::filesystem::path dir =
+    std::filesystem::temp_directory_path() / ("kestrava-bitmap-test-" + std::to_string(getpid()));
   std::filesystem::create_directories(dir);
   TZmDC dc(3, 2);
   dc.Clear(0xF800);
@@ -359,7 +362,8 @@ TEST(Bitmap, FromSurface1BitInBothLayouts)
 
 TEST(Bitmap, LoadBackgroundFitsTheScreen)
 {
-  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "kestrava-background-test";
+  const std::filesystem::path dir =
+    std::filesystem::temp_directory_path() / ("kestrava-background-test-" + std::to_string(getpid()));
   std::filesystem::create_directories(dir);
   // 16 x 8 picture: left half black, right half white; onto an 8 x 8 screen
   // it shrinks to 8 x 4, centred vertically.

@@ -113,7 +113,9 @@ TEST(PenBrush, CompiledRecordsReplicateColours)
     int32_t colorBit;
     uint32_t color, ext;
     uint32_t wantColor, wantExt;
-  } cases[] = {{1, 1, 0, 0xFFFFFFFF, 0}, {16, 0x1234, 0xF800, 0x12341234, 0xF800F800}, {4, 0x3A, 5, 0xAAAAAAAA, 0x55555555},
+  } cases[] = {{1, 1, 0, 0xFFFFFFFF, 0},
+               {16, 0x1234, 0xF800, 0x12341234, 0xF800F800},
+               {4, 0x3A, 5, 0xAAAAAAAA, 0x55555555},
                {32, 0x89ABCDEF, 7, 0x89ABCDEF, 7}};
   uint32_t id = 4800;
   for (const auto& c : cases) {

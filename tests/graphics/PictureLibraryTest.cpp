@@ -5,6 +5,8 @@
 
 #include <filesystem>
 #include <memory>
+#include <string>
+#include <unistd.h>
 
 #include "base/File.h"
 #include "graphics/Bitmap.h"
@@ -40,7 +42,7 @@ std::vector<std::string> Names(const TZmPictureLibrary& lib)
 
 TEST(PictureLibrary, GroupsItemsAndPaths)
 {
-  const fs::path root = fs::temp_directory_path() / "kestrava-picture-library";
+  const fs::path root = fs::temp_directory_path() / ("kestrava-picture-library-" + std::to_string(getpid()));
   fs::remove_all(root);
   for (const char* d : {"beta", "Alpha", "ab", "Empty", "Alpha/nested"}) fs::create_directories(root / d);
   WritePng(root / "Alpha" / "b.png", 16, 40, 0xF800);

@@ -141,7 +141,8 @@ TEST(StyleLibrary, BrushPatternsAndPointMarkersMatchTheirHexText)
     EXPECT_EQ(std::vector<uint8_t>(b->Pattern, b->Pattern + 8), Hex(kPatterns[i])) << "pattern " << i;
   }
   // "bsNone" still has a pattern: two horizontal lines per 8 rows.
-  EXPECT_EQ(Hex("00 00 FF 00 00 00 FF 00"), std::vector<uint8_t>(db.BrushStyle(8)->Pattern, db.BrushStyle(8)->Pattern + 8));
+  const uint8_t* none = db.BrushStyle(8)->Pattern;
+  EXPECT_EQ(Hex("00 00 FF 00 00 00 FF 00"), std::vector<uint8_t>(none, none + 8));
   EXPECT_EQ(db.BrushStyle(48), nullptr);
 
   ASSERT_EQ(db.PointStyles.Count(), 33u);
