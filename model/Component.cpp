@@ -413,13 +413,13 @@ void TZmComponentGroup::WriteROM(TZmCompiler& compiler)
   TZmStream& out = compiler.Output();
   uint32_t n = 0;
   for (TZmComponent* m : Members)
-    if (HasRecord(m->TypeCode)) ++n;
+    if (m->WritesRecord()) ++n;
   out.WriteU32(n);
   size_t slots = out.Size();
   out.WriteZeros(4 * n);
   size_t i = 0;
   for (TZmComponent* m : Members) {
-    if (!HasRecord(m->TypeCode)) continue;
+    if (!m->WritesRecord()) continue;
     compiler.PatchSlot(slots, i++);
     m->WriteROM(compiler);
   }

@@ -47,6 +47,10 @@ public:
 
   // The code of this class; what is stored is corrected to it on load.
   virtual uint32_t ClassTypeCode() const = 0;
+  // Whether the object writes a record into its group's section. The
+  // section's count and the scene's focus list both ask this, so they agree
+  // with the records actually written.
+  virtual bool WritesRecord() const { return HasRecord(TypeCode); }
   // What a newly placed object gets beyond Initialize (objects read from a
   // file never run it).
   virtual void Construct() {}
@@ -194,8 +198,8 @@ template <typename T>
 T* CreateComponent(TZmComponentGroup* group)
 {
   T* c = NewObject<T>();
-  c->Construct();
   if (group) group->Append(c);
+  c->Construct();  // after joining, so it can see the scene's model
   return c;
 }
 

@@ -1,6 +1,8 @@
 #include "model/Registry.h"
 
 #include "base/Persistent.h"
+#include "model/Buttons.h"
+#include "model/Displays.h"
 #include "model/Shapes.h"
 
 void RegisterModelClasses()
@@ -16,4 +18,16 @@ void RegisterModelClasses()
   RegisterClassOf<TZmPie>();
   RegisterClassOf<TZmChord>();
   RegisterClassOf<TZmPolyline>();
+  RegisterClassOf<TZmLamp>();
+  RegisterClassOf<TZmNum>();
+  RegisterClassOf<TZmText>();
+  RegisterClassOf<TZmBar>();
+  RegisterClassOf<TZmButton>();
+  RegisterClassOf<TZmButtonSetValue>();
+  RegisterClassOf<TZmButtonPage>();
+  RegisterClassOf<TZmButtonFun>();
+  RegisterClassOf<TZmButtonKey>();
+  RegisterClassOf<TZmBtnStatusSet>();
+  RegisterClassOf<TZmBtnSystem>();
+  RegisterClassOf<TZmButtonPwdPage>();
 }

@@ -7,6 +7,7 @@
 #include "devices/Model.h"
 #include "graphics/Bitmap.h"
 #include "graphics/DC.h"
+#include "model/Buttons.h"
 #include "model/Component.h"
 #include "model/Project.h"
 
@@ -122,7 +123,7 @@ std::vector<uint32_t> TZmScene::FocusList() const
   int64_t width = Width();
   uint32_t record = 0;
   for (TZmComponent* c : ComponentGroup->Members) {
-    if (!HasRecord(c->TypeCode)) continue;
+    if (!c->WritesRecord()) continue;
     if (IsFocusable(c->TypeCode)) entries.push_back({int64_t(c->Rect.Top) * width + c->Rect.Left, record});
     ++record;
   }
@@ -131,6 +132,49 @@ std::vector<uint32_t> TZmScene::FocusList() const
   for (size_t i = 0; i < entries.size(); ++i)
     if (i == 0 || entries[i].key != entries[i - 1].key) out.push_back(entries[i].index);
   return out;
+}
+
+void TZmScene::UpdateKeyButtons()
+{
+  int32_t previous = 0, next = 0;
+  if (Owner && ID < 232) {
+    const auto& v = Owner->Scenes;
+    auto it = std::find(v.begin(), v.end(), this);
+    if (it != v.end() && v.size() >= 2) {
+      size_t i = static_cast<size_t>(it - v.begin()), n = v.size();
+      previous = v[(i + n - 1) % n]->ID;
+      next = v[(i + 1) % n]->ID;
+    }
+  }
+  if (const TZmModel* model = Model()) {
+    for (auto [function, target] : {std::pair<int32_t, int32_t>{1280, previous}, {1536, next}}) {
+      const TZmModelKey* key = model->FindKeyByFunction(function);
+      if (!key) continue;
+      TZmBtnSystem* button = nullptr;
+      for (TZmComponent* c : ComponentGroupEx->Members) {
+        auto* b = dynamic_cast<TZmBtnSystem*>(c);
+        if (b && b->KeyValue == static_cast<uint32_t>(key->Code)) {
+          button = b;
+          break;
+        }
+      }
+      if (!button) {
+        button = CreateComponent<TZmBtnSystem>(ComponentGroupEx);
+        button->KeyValue = static_cast<uint32_t>(key->Code);
+      } else if (button->Type != 0 && button->Type != 12) {
+        continue;  // the user's own binding of this key wins
+      }
+      button->Rect = key->Rect();  // on the panel picture, outside the screen: not clamped
+      button->Type = 12;
+      button->JumpPage = static_cast<uint32_t>(target);
+      ComponentGroupEx->MarkDirty();
+    }
+  }
+  std::vector<TZmComponent*> members = ComponentGroupEx->Members;
+  for (TZmComponent* c : members) {
+    auto* b = dynamic_cast<TZmBtnSystem*>(c);
+    if (!b || b->Type == 0) delete c;
+  }
 }
 
 void TZmScene::WriteROM(TZmCompiler& compiler)
@@ -164,6 +208,7 @@ void TZmScene::WriteROM(TZmCompiler& compiler)
   compiler.PatchSlot(start, 2);
   ComponentGroup->WriteROM(compiler);
   compiler.PatchSlot(start, 3);
+  UpdateKeyButtons();
   ComponentGroupEx->WriteROM(compiler);
   compiler.CurrentScene = saved;
   compiler.PatchSlot(start, 8);

@@ -50,6 +50,10 @@ public:
   // Indexes (among the records of ComponentGroup) of the buttons and inputs
   // in reading order: by Top x width + Left, the first of equal places.
   std::vector<uint32_t> FocusList() const;
+  // Binds the model's previous/next keys to the neighbouring scenes of the
+  // group (a key the user bound to another action keeps it) and drops the
+  // members of ComponentGroupEx that would do nothing.
+  void UpdateKeyButtons();
 
   TZmSceneGroup* Owner = nullptr;
   void* TreeNode = nullptr;

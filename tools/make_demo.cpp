@@ -6,11 +6,16 @@
 #include "devices/Devices.h"
 #include "devices/Protocols.h"
 #include "model/Alarms.h"
+#include "model/Buttons.h"
+#include "model/Displays.h"
 #include "model/Project.h"
 #include "model/Registry.h"
 #include "graphics/Pen.h"
 #include "model/Scenes.h"
 #include "model/Shapes.h"
+#include "model/StatusInf.h"
+#include "graphics/Bevel.h"
+#include "graphics/Text.h"
 
 int main(int argc, char** argv)
 {
@@ -103,6 +108,88 @@ int main(int argc, char** argv)
     led->Type = static_cast<uint32_t>(i + 1);
     led->Pen->Color = 1;
   }
+
+  // The pumps scene: one of each display object and button.
+  TZmComponentGroup* pumps = main->Scenes[1]->ComponentGroup;
+  // The model database is not loaded here, so the frames get the 1-bit
+  // panel's colours by hand: black shadow, white light, white area.
+  auto frame = [](TZmControl* c, int l, int t, int r, int b) {
+    c->Rect = {l, t, r, b};
+    c->Bevel->InColor = 1;
+    c->Bevel->OutColor = 0;
+    c->Bevel->Brush->Color = 0;
+    c->Bevel->Brush->StyleIndex = 1;
+  };
+  auto label = [](TZmMultiTexts* texts, const char* text) {
+    texts->First()->SetText(text);
+    texts->First()->Color = 1;
+  };
+  auto state = [&](TZmStatusInfs* list, const char* text, int32_t fill, uint32_t cmp, const char* value) {
+    TZmStatusInf* s = list->Add();
+    s->Brush->StyleIndex = fill;
+    s->Brush->Color = 1;
+    label(s->MultiTexts, text);
+    s->MultiTexts->First()->Color = fill ? 0 : 1;
+    s->NumberCmp = cmp;
+    s->CmpValue->ReadValue->Expression = value;
+  };
+  auto* lamp = CreateComponent<TZmLamp>(pumps);
+  frame(lamp, 4, 4, 63, 27);
+  lamp->ReadValue->ReadValue->Expression = "0:HR10";
+  state(lamp->StatusInfs, "RUN", 1, 0, "1");
+  state(lamp->StatusInfs, "STOP", 0, 0, "0");
+  auto* num = CreateComponent<TZmNum>(pumps);
+  frame(num, 70, 4, 139, 27);
+  num->ReadValue->ReadValue->Expression = "0:HR11";
+  num->DisplayNumInf->IntWidth = 3;
+  num->DisplayNumInf->FloatWidth = 1;
+  label(num->MultiTexts, "");
+  auto* text = CreateComponent<TZmText>(pumps);
+  frame(text, 146, 4, 235, 27);
+  text->ReadText->ReadAddr = "0:HR20";
+  text->ReadText->Lenght = 8;
+  label(text->MultiTexts, "");
+  auto* level = CreateComponent<TZmBar>(pumps);
+  frame(level, 4, 32, 27, 123);
+  level->ReadValue->ReadValue->Expression = "0:HR12";
+  level->BarBrush->Color = 1;
+  level->Direction = 1;
+  auto* slider = CreateComponent<TZmBar>(pumps);
+  frame(slider, 32, 32, 131, 47);
+  slider->Type = 1;
+  slider->Direction = 2;
+  slider->BarSize = 6;
+  slider->ReadValue->ReadValue->Expression = "0:HR13";
+  slider->BarBrush->Color = 1;
+  auto button = [&](auto* b, int l, int t, const char* caption) {
+    frame(b, l, t, l + 48, t + 19);
+    state(b->StatusInfs, caption, 0, 0, "");
+    return b;
+  };
+  auto* start = button(CreateComponent<TZmButton>(pumps), 32, 52, "Start");
+  start->Type = 3;
+  start->WriteValue->WriteValue->Expression = "0:C1";
+  auto* setpoint = button(CreateComponent<TZmButtonSetValue>(pumps), 84, 52, "Set");
+  setpoint->WriteValue->WriteValue->Expression = "0:HR11";
+  auto* back = button(CreateComponent<TZmButtonPage>(pumps), 136, 52, "Home");
+  back->Page = 1;
+  auto* light = button(CreateComponent<TZmButtonFun>(pumps), 188, 52, "Light");
+  light->Type = 3;
+  auto* enter = button(CreateComponent<TZmButtonKey>(pumps), 32, 76, "Enter");
+  enter->Key->Normal = 13;
+  auto* jog = button(CreateComponent<TZmBtnStatusSet>(pumps), 84, 76, "Jog");
+  jog->PressValue->ReadValue->Expression = "1";
+  jog->PressValue->WriteValue->Expression = "0:HR14";
+  jog->ReleaseValue->ReadValue->Expression = "0";
+  jog->ReleaseValue->WriteValue->Expression = "0:HR14";
+  auto* service_ = button(CreateComponent<TZmButtonPwdPage>(pumps), 136, 76, "Service");
+  service_->Page = 10;
+  service_->Password->ReadValue->Expression = "1234";
+  // Hardware key F1 of the pumps scene stops both pumps.
+  auto* f1 = CreateComponent<TZmBtnSystem>(main->Scenes[1]->ComponentGroupEx);
+  f1->KeyValue = 0x1;
+  f1->Type = 2;
+  f1->ONWriteValue->WriteValue->Expression = "0:C1";
 
   TZmSceneGroup* service = TZmSceneGroup::Create(root->SceneGroups);
   service->Name = "Service";

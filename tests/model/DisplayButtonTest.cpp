@@ -1,0 +1,689 @@
+// Status infos, display objects and buttons: records as the panel runtime
+// reads them, registration of their bindings, scene notices, key buttons of
+// the scene compiler, stored forms and editor painting.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+#include "base/Texts.h"
+#include "compiler/Compiler.h"
+#include "compiler/Messages.h"
+#include "compiler/RegCollect.h"
+#include "devices/Bindings.h"
+#include "devices/Devices.h"
+#include "devices/Model.h"
+#include "devices/Protocols.h"
+#include "graphics/Bevel.h"
+#include "graphics/Bitmap.h"
+#include "graphics/DC.h"
+#include "graphics/Pen.h"
+#include "graphics/Text.h"
+#include "model/Buttons.h"
+#include "model/Displays.h"
+#include "model/Project.h"
+#include "model/Registry.h"
+#include "model/Scenes.h"
+#include "model/StatusInf.h"
+
+namespace {
+
+constexpr int32_t kKeyPrevious = 0x20, kKeyNext = 0x1000, kKeyF1 = 0x1;
+
+// A 1-bit 128 x 64 panel with previous/next keys, one controller station
+// whose "D" words can be registered, and one scene (ID 1) in a group.
+class Objects : public ::testing::Test {
+protected:
+  void SetUp() override
+  {
+    db.ClearAll();
+    SetTextLookup([](int n) -> std::string {
+      switch (n) {
+        case 2601: return "empty %s %s %s";
+        case 2602: return "bad %s %s %s";
+        case 3904: return "1";
+        case 3911: return "4\"LW\"d0-255";
+        case 9005: return "kind %X screen %d";
+        case 8000: return "Read: ";
+        case 8004: return "Screen: ";
+        case 8018: return "Length: ";
+        case 8100: return "R: ";
+        case 2030: return "(none)";
+        default: return "";
+      }
+    });
+    auto m = std::make_unique<TZmModel>();
+    m->ID = 503;
+    m->EditRect = {0, 0, 128, 64};
+    m->ColorBit = 1;
+    m->ColorFormat = 8;
+    m->Palette = {0xFFFFFF, 0x000000};
+    m->BlackIndex = 1;
+    m->WhiteIndex = 0;
+    m->GrayIndex = 0;
+    for (auto [code, function] : {std::pair{kKeyPrevious, 1280}, {kKeyNext, 1536}, {kKeyF1, 0}}) {
+      TZmModelKey k;
+      k.Code = code;
+      k.Left = 200 + code % 50;
+      k.Top = 10;
+      k.Width = 20;
+      k.Height = 12;
+      k.Function = function;
+      m->Keys.emplace_back("K", k);
+    }
+    TZmModels::Global().Add(std::move(m));
+    db.BuildInternalController();
+    auto p = std::make_unique<TZmProtocol>();
+    p->UID = 10;
+    bool created;
+    TZmController* c = db.ControllerFor(20, created);
+    TZmRegRule::Create(&c->RegRules, "4\"D\"d0-9999");
+    p->ControllerRefs.push_back(c);
+    db.Protocols.push_back(std::move(p));
+    root.reset(NewObject<TZmHMI>());
+    root->ModelID = 503;
+    TZmDevice* d = TZmDevice::Create(root->Devices);
+    d->Type = 15;
+    d->ProtocolRefUID = 10;
+    TZmStation::Create(d)->SetController(c);
+    group = TZmSceneGroup::Create(root->SceneGroups);
+    scene = TZmScene::Create(group);
+    scene->ID = 1;
+    compiler.Project = root.get();
+    compiler.CurrentScene = scene;
+  }
+  void TearDown() override
+  {
+    root.reset();
+    TZmModels::Global().Clear();
+    SetTextLookup(nullptr);
+    db.ClearAll();
+  }
+  template <typename T>
+  T* Make(int32_t l = 10, int32_t t = 10, int32_t r = 49, int32_t b = 29)
+  {
+    T* o = CreateComponent<T>(scene->ComponentGroup);
+    o->SetBounds(l, t, r, b);
+    return o;
+  }
+  // The record as written, before the resource area resolves its references.
+  std::vector<uint32_t> RawRecord(TZmComponent* o)
+  {
+    compiler.Reset();
+    compiler.CurrentScene = scene;
+    o->WriteROM(compiler);
+    std::vector<uint32_t> w;
+    for (size_t i = 0; i + 4 <= compiler.Output().Size(); i += 4) w.push_back(GetU32(compiler.Output().Data() + i));
+    return w;
+  }
+  // Lays out the register memory and writes the resource area.
+  void Finish()
+  {
+    compiler.Registers->Layout(512);
+    compiler.Resources.WriteAll(compiler);
+  }
+  bool Registered(const char* address) { return compiler.Registers->Resolve(address).Found; }
+  size_t MessagesOfKind(int32_t kind) const
+  {
+    size_t n = 0;
+    for (const auto& m : compiler.Messages->List) n += m.Kind == kind;
+    return n;
+  }
+
+  TZmControllerDB& db = TZmControllerDB::Global();
+  std::unique_ptr<TZmHMI> root;
+  TZmSceneGroup* group = nullptr;
+  TZmScene* scene = nullptr;
+  TZmCompiler compiler;
+};
+
+// Reads the image the way the panel runtime does: 32-bit words at offsets
+// that records name, every access bounds-checked.
+struct RuntimeView {
+  const TZmStream& Image;
+  uint32_t U32(uint32_t at) const
+  {
+    if (size_t(at) + 4 > Image.Size()) {
+      ADD_FAILURE() << "read outside the image at " << at;
+      return 0;
+    }
+    return GetU32(Image.Data() + at);
+  }
+  // StateIndex of the display code: the state table's entry `i`.
+  uint32_t State(uint32_t table, uint32_t i) const { return U32(table + 4 + 4 * i); }
+};
+
+// A word of a raw record: either a literal value or a reference of a kind.
+struct Word {
+  uint32_t Value;
+  bool Reference = false;
+};
+Word Ref(uint32_t kind) { return {kind, true}; }
+Word Lit(uint32_t v) { return {v, false}; }
+
+void ExpectWords(const std::vector<uint32_t>& raw, const std::vector<Word>& expected, const char* what)
+{
+  ASSERT_EQ(raw.size(), 7 + expected.size()) << what;
+  for (size_t i = 0; i < expected.size(); ++i) {
+    uint32_t w = raw[7 + i];
+    if (expected[i].Reference)
+      EXPECT_EQ(w & 0xFF000000u, expected[i].Value) << what << " +" << 28 + 4 * i;
+    else
+      EXPECT_EQ(w, expected[i].Value) << what << " +" << 28 + 4 * i;
+  }
+}
+
+}  // namespace
+
+// Every class's record after the 28-byte header: its size and what lies at
+// each offset the runtime reads.
+TEST_F(Objects, RecordsOfEveryClass)
+{
+  auto* bar = Make<TZmBar>();
+  bar->Direction = 2;
+  bar->BarSize = 5;
+  auto* text = Make<TZmText>();
+  text->DisplayFlag->ReadValue->Expression = "D1";
+  auto* page = Make<TZmButtonPage>();
+  page->Page = 7;
+  auto* key = Make<TZmButtonKey>();
+  key->Key->Normal = 13;
+  auto* fun = Make<TZmButtonFun>();
+  fun->Type = 2;
+  struct Case {
+    TZmComponent* Object;
+    std::vector<Word> Words;
+  };
+  const Case cases[] = {
+      {Make<TZmLamp>(), {Ref(resBevel), Ref(resReadValue), Lit(0), Ref(resStatusList)}},
+      {Make<TZmNum>(), {Ref(resBevel), Ref(resReadValue), Lit(0), Ref(resTextList), Ref(resNumberFormat)}},
+      {text, {Ref(resBevel), Ref(resTextList), Ref(resReadValue), Ref(resReadText)}},
+      {bar, {Ref(resBevel), Ref(resReadValue), Lit(0), Ref(resBrush), Lit(2), Lit(5)}},
+      {Make<TZmButton>(), {Ref(resBevel), Ref(resSafeControl), Ref(resStatusList), Lit(0), Lit(0), Ref(resWriteValue)}},
+      {Make<TZmButtonSetValue>(),
+       {Ref(resBevel), Ref(resSafeControl), Ref(resStatusList), Lit(0), Lit(0), Ref(resWriteValue), Ref(resNumberFormat)}},
+      {page, {Ref(resBevel), Ref(resSafeControl), Ref(resStatusList), Lit(0), Lit(0), Lit(0x92000007)}},
+      {fun, {Ref(resBevel), Ref(resSafeControl), Ref(resStatusList), Lit(0), Lit(0)}},
+      {key, {Ref(resBevel), Ref(resSafeControl), Ref(resStatusList), Lit(0), Lit(0), Lit(13), Lit(0), Lit(0), Lit(0)}},
+      {Make<TZmBtnStatusSet>(),
+       {Ref(resBevel), Ref(resSafeControl), Ref(resStatusList), Lit(0), Lit(0), Ref(resWriteValue), Ref(resWriteValue)}},
+      {Make<TZmButtonPwdPage>(),
+       {Ref(resBevel), Ref(resSafeControl), Ref(resStatusList), Lit(0), Lit(0), Lit(0x92000000), Ref(resReadValue)}},
+  };
+  for (const Case& c : cases) {
+    std::vector<uint32_t> raw = RawRecord(c.Object);
+    ASSERT_GE(raw.size(), 7u);
+    EXPECT_EQ(raw[0], c.Object->ClassTypeCode()) << c.Object->ClassName();
+    EXPECT_EQ(raw[1], c.Object->Type) << c.Object->ClassName();
+    EXPECT_EQ(raw[3], 10u);
+    EXPECT_EQ(raw[6], 29u);
+    ExpectWords(raw, c.Words, c.Object->ClassName());
+  }
+}
+
+TEST_F(Objects, SystemButtonRecordsByType)
+{
+  auto* b = CreateComponent<TZmBtnSystem>(scene->ComponentGroupEx);
+  b->KeyValue = 0x4;
+  b->JumpPage = 6;
+  b->Page = 8;
+  b->FunType = 3;
+  b->Key->Normal = 13;
+  const Word safe = Ref(resSafeControl);
+  struct Case {
+    uint32_t Type;
+    std::vector<Word> Words;
+  };
+  const Case cases[] = {
+      {3, {Lit(4), safe, Lit(0), Lit(0), Ref(resWriteValue)}},
+      {5, {Lit(4), safe, Lit(0), Lit(0), Ref(resWriteValue), Ref(resNumberFormat)}},
+      {8, {Lit(4), safe, Lit(0), Lit(0), Lit(0x92000006)}},
+      {12, {Lit(4), safe, Lit(0), Lit(0), Lit(0x92000006)}},
+      {9, {Lit(4), safe, Lit(0), Lit(0), Lit(3)}},
+      {10, {Lit(4), safe, Lit(0), Lit(0), Lit(13), Lit(0), Lit(0), Lit(0)}},
+      {11, {Lit(4), safe, Lit(0), Lit(0), Ref(resWriteValue), Ref(resWriteValue)}},
+      {13, {Lit(4), safe, Lit(0), Lit(0), Lit(0x92000008), Ref(resReadValue)}},
+      {14, {Lit(4), safe, Lit(0), Lit(0)}},
+  };
+  for (const Case& c : cases) {
+    b->Type = c.Type;
+    std::vector<uint32_t> raw = RawRecord(b);
+    ASSERT_GE(raw.size(), 7u);
+    EXPECT_EQ(raw[0], 0x20005u);
+    ExpectWords(raw, c.Words, ("system type " + std::to_string(c.Type)).c_str());
+  }
+  b->Type = 0;
+  EXPECT_TRUE(RawRecord(b).empty());
+}
+
+// A system key of Type 0 writes no bytes; the section's count and the focus
+// list must not count it either, or the record table and focus indexes shift.
+TEST_F(Objects, SilentSystemKeysAreNotCounted)
+{
+  auto* silent = CreateComponent<TZmBtnSystem>(scene->ComponentGroup);
+  silent->SetBounds(0, 0, 5, 5);
+  auto* button = Make<TZmButtonFun>(20, 20, 40, 30);
+  (void)button;
+  EXPECT_EQ(scene->FocusList(), (std::vector<uint32_t>{0}));
+  compiler.Reset();
+  scene->ComponentGroup->WriteROM(compiler);
+  RuntimeView v{compiler.Output()};
+  ASSERT_EQ(v.U32(0), 1u);
+  EXPECT_EQ(v.U32(v.U32(4)), 0x20002u);
+}
+
+// The state list, its states and their operands followed through the
+// resolved image at the offsets the runtime's lamp drawing uses.
+TEST_F(Objects, LampStatesThroughTheRuntimeOffsets)
+{
+  auto build = [&](TZmLamp* lamp) {
+    lamp->ReadValue->ReadValue->Expression = "D100";
+    for (int i = 0; i < 2; ++i) {
+      TZmStatusInf* s = lamp->StatusInfs->Add();
+      s->NumberCmp = static_cast<uint32_t>(i);
+      s->CmpValue->ReadValue->Expression = i == 0 ? "0" : "D102";
+      s->ImageLeft = 3;
+      s->ImageTop = -2;
+      s->TransparentColor = 1;
+      s->MultiTexts->First()->SetText(i == 0 ? "OFF" : "ON");
+    }
+  };
+  auto* a = Make<TZmLamp>();
+  auto* b = Make<TZmLamp>(60, 10, 99, 29);
+  build(a);
+  build(b);
+  compiler.Reset();
+  compiler.CurrentScene = scene;
+  a->WriteROM(compiler);
+  b->WriteROM(compiler);
+  Finish();
+  RuntimeView v{compiler.Output()};
+  uint32_t table = v.U32(40);
+  EXPECT_EQ(v.U32(44 + 40), table);  // identical lists: one record
+  ASSERT_EQ(v.U32(table), 2u);
+  uint32_t off = v.State(table, 0), on = v.State(table, 1);
+  EXPECT_NE(off, on);
+  EXPECT_EQ(v.U32(off + 12), 0u);  // no picture
+  EXPECT_EQ(v.U32(off + 16), 1u);
+  EXPECT_NE(v.U32(off + 20), 0u);
+  EXPECT_EQ(v.U32(off + 24), 3u);
+  EXPECT_EQ(static_cast<int32_t>(v.U32(off + 28)), -2);
+  EXPECT_EQ(v.U32(on + 32), 1u);
+  uint32_t operand = v.U32(on + 36);
+  EXPECT_EQ(v.U32(operand), 3u);  // the operand's data type
+  EXPECT_TRUE(Registered("D100"));
+  EXPECT_TRUE(Registered("D102"));
+  EXPECT_EQ(v.U32(36), 0u);  // no display condition
+}
+
+TEST_F(Objects, StatusRecordWithPictureAndKeyDefinition)
+{
+  auto states = std::unique_ptr<TZmStatusInfs>(NewObject<TZmStatusInfs>());
+  TZmStatusInf* s = states->Add();
+  s->Option = 5;
+  s->ExternFlag = 0x80;
+  s->Image->Width = 8;
+  s->Image->Height = 2;
+  s->Image->ColorBit = 1;
+  s->Image->Image->Image.WriteZeros(8);
+  compiler.Reset();
+  s->WriteROM(compiler);
+  std::vector<uint32_t> w;
+  for (size_t i = 0; i < compiler.Output().Size(); i += 4) w.push_back(GetU32(compiler.Output().Data() + i));
+  ASSERT_EQ(w.size(), 10u);
+  EXPECT_EQ(w[0], 5u);
+  EXPECT_EQ(w[1], 0x80u);
+  EXPECT_EQ(w[2], 0u);
+  EXPECT_EQ(w[3] & 0xFF000000u, uint32_t(resPictureBitmap));
+  EXPECT_EQ(w[5] & 0xFF000000u, uint32_t(resTextList));
+  EXPECT_EQ(w[9] & 0xFF000000u, uint32_t(resReadValue));
+  // A state with NumberCmp 0 and no operand registers nothing; an operand is registered.
+  compiler.Reset();
+  compiler.CurrentScene = scene;
+  states->Register(compiler, nullptr);
+  EXPECT_EQ(compiler.Registers->Layout(512), 512);
+  s->CmpValue->ReadValue->Expression = "D30";
+  states->Register(compiler, nullptr);
+  compiler.Registers->Layout(512);
+  EXPECT_TRUE(Registered("D30"));
+  compiler.Reset();
+  TZmKeyDef key;
+  key.WriteROM(compiler);
+  EXPECT_EQ(compiler.Output().Size(), 16u);
+  for (size_t i = 0; i < 16; ++i) EXPECT_EQ(compiler.Output().Data()[i], 0);
+}
+
+// Which binding of which object is registered, and which empty one is reported.
+TEST_F(Objects, RegistrationOfBindings)
+{
+  auto* num = Make<TZmNum>();
+  num->ReadValue->ReadValue->Expression = "D10";
+  num->DisplayFlag->ReadValue->Expression = "D11";
+  auto* text = Make<TZmText>();
+  text->ReadText->ReadAddr = "D12";
+  auto* bit = Make<TZmButton>();
+  bit->WriteValue->ReadValue->Expression = "D13";
+  bit->WriteValue->WriteValue->Expression = "D14";
+  bit->SafeControl->Condition->ReadValue->Expression = "D15";
+  auto* set = Make<TZmBtnStatusSet>();
+  set->PressValue->WriteValue->Expression = "D16";
+  set->ReleaseValue->WriteValue->Expression = "D17";
+  auto* pwd = Make<TZmButtonPwdPage>();
+  pwd->Password->ReadValue->Expression = "D18";
+  auto* sys = CreateComponent<TZmBtnSystem>(scene->ComponentGroupEx);
+  sys->Type = 13;
+  sys->Password->ReadValue->Expression = "D19";
+  compiler.Reset();
+  compiler.CurrentScene = scene;
+  for (TZmComponent* o : std::vector<TZmComponent*>{num, text, bit, set, pwd, sys}) o->WriteROM(compiler);
+  Finish();
+  for (const char* a : {"D10", "D11", "D12", "D13", "D14", "D15", "D16", "D17", "D18", "D19"})
+    EXPECT_TRUE(Registered(a)) << a;
+  EXPECT_EQ(MessagesOfKind(TZmMessage::Warning), 0u);
+}
+
+TEST_F(Objects, EntryButtonWithoutTargetIsReportedOnlyForTheTarget)
+{
+  struct Case {
+    uint32_t Type;
+    const char* Target;
+    size_t Warnings;
+  };
+  // Type 0 is entered on the keypad: no value operand needed, but a target.
+  const Case cases[] = {{0, "", 1}, {0, "D20", 0}, {1, "", 1}, {1, "D20", 0}};
+  for (const Case& c : cases) {
+    auto* b = Make<TZmButtonSetValue>();
+    b->Type = c.Type;
+    b->WriteValue->WriteValue->Expression = c.Target;
+    compiler.Reset();
+    compiler.CurrentScene = scene;
+    b->WriteROM(compiler);
+    EXPECT_EQ(MessagesOfKind(TZmMessage::Warning), c.Warnings) << c.Type << " " << c.Target;
+    delete b;
+  }
+}
+
+// Scene IDs fit in 24 bits of a scene reference; a bigger page must not
+// leak into the kind byte.
+TEST_F(Objects, OversizedPageIsRejected)
+{
+  auto* page = Make<TZmButtonPage>();
+  page->Page = 0x01000005;
+  std::vector<uint32_t> raw = RawRecord(page);
+  ASSERT_EQ(raw.size(), 13u);
+  EXPECT_EQ(raw[12], 0u);
+  EXPECT_TRUE(compiler.Messages->HasErrors());
+  page->Page = 0xFFFFFF;
+  raw = RawRecord(page);
+  EXPECT_EQ(raw[12], 0x92FFFFFFu);
+}
+
+TEST_F(Objects, PageTargetsResolveToSceneRecords)
+{
+  TZmScene* target = TZmScene::Create(group);
+  target->ID = 9;
+  target->ImageOffset = 0x400;
+  auto* page = Make<TZmButtonPage>();
+  page->Page = 9;
+  auto* none = Make<TZmButtonPage>();
+  compiler.Reset();
+  compiler.CurrentScene = scene;
+  page->WriteROM(compiler);
+  none->WriteROM(compiler);
+  Finish();
+  RuntimeView v{compiler.Output()};
+  EXPECT_EQ(v.U32(48), 0x400u);
+  EXPECT_EQ(v.U32(52 + 48), 0u);
+  EXPECT_EQ(none->GetImageIndex(), 37);
+  EXPECT_EQ(page->GetImageIndex(), 36);
+}
+
+TEST_F(Objects, SceneNoticesFollowRenumberingAndDeletion)
+{
+  TZmScene* five = TZmScene::Create(group);
+  five->ID = 5;
+  auto* page = Make<TZmButtonPage>();
+  auto* pwd = Make<TZmButtonPwdPage>();
+  auto* sys = CreateComponent<TZmBtnSystem>(scene->ComponentGroupEx);
+  page->Page = pwd->Page = sys->JumpPage = sys->Page = 5;
+  page->SafeControl->DialogID = 5;
+  scene->NotifyChange(five, 7, kNoticeSceneRenumbered);
+  EXPECT_EQ(page->Page, 7u);
+  EXPECT_EQ(pwd->Page, 7u);
+  EXPECT_EQ(sys->JumpPage, 7u);
+  EXPECT_EQ(sys->Page, 7u);
+  EXPECT_EQ(page->SafeControl->DialogID, 7u);
+  five->ID = 7;
+  scene->NotifyChange(page, 0, kNoticeDeleted);  // not a scene: nothing changes
+  EXPECT_EQ(page->Page, 7u);
+  scene->NotifyChange(five, 0, kNoticeDeleted + 3);
+  EXPECT_EQ(page->Page, 0u);
+  EXPECT_EQ(pwd->Page, 0u);
+  EXPECT_EQ(sys->JumpPage, 0u);
+  EXPECT_EQ(page->SafeControl->DialogID, 0u);
+}
+
+// Previous/next keys target the neighbours in the group; a key the user
+// bound to something else keeps its binding; empty bindings are dropped.
+TEST_F(Objects, KeyButtonsOfTheSceneCompiler)
+{
+  scene->ID = 5;
+  TZmScene* six = TZmScene::Create(group);
+  six->ID = 6;
+  TZmScene* nine = TZmScene::Create(group);
+  nine->ID = 9;
+  auto* silent = CreateComponent<TZmBtnSystem>(scene->ComponentGroupEx);
+  silent->KeyValue = kKeyF1;
+  scene->UpdateKeyButtons();
+  ASSERT_EQ(scene->ComponentGroupEx->Count(), 2u);
+  auto* prev = dynamic_cast<TZmBtnSystem*>(scene->ComponentGroupEx->Item(0));
+  auto* next = dynamic_cast<TZmBtnSystem*>(scene->ComponentGroupEx->Item(1));
+  ASSERT_TRUE(prev && next);
+  EXPECT_EQ(prev->KeyValue, uint32_t(kKeyPrevious));
+  EXPECT_EQ(prev->Type, 12u);
+  EXPECT_EQ(prev->JumpPage, 9u);
+  EXPECT_EQ(next->JumpPage, 6u);
+  EXPECT_EQ(prev->Rect, (TZmRectValue{232, 10, 252, 22}));
+
+  nine->UpdateKeyButtons();
+  EXPECT_EQ(dynamic_cast<TZmBtnSystem*>(nine->ComponentGroupEx->Item(1))->JumpPage, 5u);
+
+  // The user binds "previous" to a bit action: compiling leaves it alone.
+  prev->Type = 3;
+  prev->JumpPage = 0;
+  scene->UpdateKeyButtons();
+  EXPECT_EQ(prev->Type, 3u);
+  EXPECT_EQ(prev->JumpPage, 0u);
+  EXPECT_EQ(next->Type, 12u);
+
+  // Scenes from 232 on have no neighbours.
+  six->ID = 240;
+  six->UpdateKeyButtons();
+  EXPECT_EQ(dynamic_cast<TZmBtnSystem*>(six->ComponentGroupEx->Item(0))->JumpPage, 0u);
+}
+
+// The whole scene compiled: the second section holds the key bindings, with
+// the key at +28 where the runtime looks for it.
+TEST_F(Objects, SceneRecordCarriesKeyBindings)
+{
+  TZmScene* two = TZmScene::Create(group);
+  two->ID = 2;
+  Make<TZmLamp>();
+  compiler.Reset();
+  root->SceneGroups->WriteROM(compiler);
+  Finish();
+  RuntimeView v{compiler.Output()};
+  uint32_t record = scene->ImageOffset;
+  uint32_t section = v.U32(record + 8), ex = v.U32(record + 12);
+  ASSERT_EQ(v.U32(section), 1u);
+  EXPECT_EQ(v.U32(v.U32(section + 4)), 0x10000u);
+  ASSERT_EQ(v.U32(ex), 2u);
+  uint32_t first = v.U32(ex + 4);
+  EXPECT_EQ(v.U32(first), 0x20005u);
+  EXPECT_EQ(v.U32(first + 4), 12u);
+  EXPECT_EQ(v.U32(first + 28), uint32_t(kKeyPrevious));
+  EXPECT_EQ(v.U32(first + 44), two->ImageOffset);
+}
+
+TEST_F(Objects, StoredFormsRoundTrip)
+{
+  RegisterModelClasses();
+  auto* lamp = Make<TZmLamp>();
+  lamp->StatusInfs->Add()->NumberCmp = 4;
+  lamp->StatusInfs->Item(0)->MultiTexts->First()->SetText("Hot");
+  auto* bar = Make<TZmBar>();
+  bar->Direction = 3;
+  bar->BarSize = 11;
+  bar->Type = 1;
+  auto* key = Make<TZmButtonKey>();
+  key->Key->Alt = 9;
+  auto* sys = CreateComponent<TZmBtnSystem>(scene->ComponentGroupEx);
+  sys->Type = 10;
+  sys->KeyValue = 0x800;
+  sys->Key->Shift = 3;
+  std::vector<TZmComponent*> all{lamp, Make<TZmNum>(), Make<TZmText>(), bar, Make<TZmButton>(), Make<TZmButtonSetValue>(),
+                                 Make<TZmButtonPage>(), Make<TZmButtonFun>(), key, Make<TZmBtnStatusSet>(),
+                                 Make<TZmButtonPwdPage>(), sys};
+  for (TZmComponent* o : all) {
+    TZmStream s;
+    SerializeObjectTo(o, TZmSerialization::Write, s);
+    TZmClassFactory make = GetClass(o->ClassName());
+    ASSERT_TRUE(make) << o->ClassName();
+    std::unique_ptr<TZmPersistent> copy(make());
+    s.Seek(0);
+    SerializeObjectTo(copy.get(), TZmSerialization::Read, s);
+    EXPECT_EQ(o->Compare(copy.get()), 0) << o->ClassName();
+    EXPECT_EQ(dynamic_cast<TZmComponent*>(copy.get())->TypeCode, o->ClassTypeCode());
+  }
+  EXPECT_EQ(dynamic_cast<TZmButtonPwdPage*>(all[10])->Password->ReadValue->Expression, "0");
+}
+
+TEST_F(Objects, IconsAndNames)
+{
+  auto* set = Make<TZmButtonSetValue>();
+  struct Case {
+    uint32_t Type;
+    const char* Value;
+    int32_t Icon, Text;
+  };
+  const Case cases[] = {{0, "", 32, 7200}, {1, "-1", 33, 7415}, {2, "-2", 34, 7416}, {2, "-1", 35, 7417}};
+  for (const Case& c : cases) {
+    set->Type = c.Type;
+    set->WriteValue->ReadValue->Expression = c.Value;
+    EXPECT_EQ(set->GetImageIndex(), c.Icon) << c.Type << c.Value;
+    EXPECT_EQ(set->GetTypeTextID(), c.Text) << c.Type << c.Value;
+  }
+  auto* bar = Make<TZmBar>();
+  bar->Type = 1;
+  EXPECT_EQ(bar->GetImageIndex(), 46);
+  EXPECT_EQ(bar->GetTypeTextID(), 7420);
+  auto* text = Make<TZmText>();
+  text->ReadText->ReadAddr = "D5";
+  text->ReadText->Lenght = 6;
+  EXPECT_EQ(text->GetInfoText(0x02), "Read: D5\nLength: 6");
+  EXPECT_EQ(text->GetInfoText(0x10), "R: D5");
+}
+
+// ---- painting
+
+TEST_F(Objects, NumberPlaceholderLeavesTheStoredTextAlone)
+{
+  auto* num = Make<TZmNum>();
+  num->MultiTexts->First()->SetText("kept");
+  root->Configuration->Sdecimal = 44;
+  struct Case {
+    int32_t Whole, Fraction;
+    const char* Shown;
+  };
+  const Case cases[] = {{3, 2, "###,##"}, {0, 0, "#"}, {4, 0, "####"}, {-5, -1, "#"}, {0, 2, ",##"}};
+  for (const Case& c : cases) {
+    num->DisplayNumInf->IntWidth = c.Whole;
+    num->DisplayNumInf->FloatWidth = c.Fraction;
+    EXPECT_EQ(num->Placeholder(), c.Shown);
+  }
+  num->DisplayNumInf->IntWidth = 1000;
+  num->DisplayNumInf->FloatWidth = 1000;
+  EXPECT_EQ(num->Placeholder().size(), 256u);
+  auto* text = Make<TZmText>();
+  text->MultiTexts->First()->SetText("kept too");
+  text->ReadText->Lenght = 100000;
+  EXPECT_EQ(text->Placeholder().size(), 256u);
+  TZmDC dc(128, 64);
+  TZmComponent::PrepareContext(dc, scene->Model());
+  num->Paint(dc, nullptr, 0, false);
+  text->Paint(dc, nullptr, 0, false);
+  EXPECT_EQ(num->MultiTexts->First()->Text(), "kept");
+  EXPECT_EQ(text->MultiTexts->First()->Text(), "kept too");
+}
+
+TEST_F(Objects, BarPreviewHalvesTowardItsOrigin)
+{
+  auto* bar = Make<TZmBar>();
+  const TZmClientRect client{0, 0, 99, 19};
+  struct Case {
+    uint32_t Type;
+    int32_t Direction;
+    TZmClientRect Expected;
+  };
+  const Case cases[] = {{0, 0, {49, 0, 99, 19}}, {0, 1, {0, 9, 99, 19}}, {0, 2, {0, 0, 49, 19}},
+                        {0, 3, {0, 0, 99, 9}},   {1, 0, {45, 0, 53, 19}}, {1, 1, {0, 5, 99, 13}}};
+  for (const Case& c : cases) {
+    bar->Type = c.Type;
+    bar->Direction = c.Direction;
+    EXPECT_EQ(bar->PreviewRect(client), c.Expected) << c.Type << "/" << c.Direction;
+  }
+}
+
+// A bevel that cannot frame the object (here: no script list) leaves the
+// content in the object's own rectangle, not at the scene origin.
+TEST_F(Objects, ContentStaysInTheObjectWhenTheBevelRefuses)
+{
+  auto* bar = Make<TZmBar>(60, 30, 99, 49);
+  bar->Bevel->ID = 0x7FFF0000;
+  bar->Direction = 2;
+  bar->BarBrush->Color = 1;
+  TZmDC dc(128, 64);
+  TZmComponent::PrepareContext(dc, scene->Model());
+  dc.Clear(0xFFFF);
+  bar->Paint(dc, nullptr, 0, false);
+  EXPECT_EQ(dc.RawPixel(0, 0), 0xFFFF);
+  EXPECT_EQ(dc.RawPixel(5, 5), 0xFFFF);
+  EXPECT_NE(dc.RawPixel(65, 40), 0xFFFF);
+  EXPECT_EQ(dc.RawPixel(95, 40), 0xFFFF);  // beyond the half that grows from the left
+}
+
+// In the compiler's mode the panel gets the bare frame; a lamp without
+// states draws nothing more than that in the editor either.
+TEST_F(Objects, CompilerModeAndEmptyLampsPaintOnlyTheFrame)
+{
+  auto* lamp = Make<TZmLamp>(10, 10, 49, 29);
+  auto paint = [&](int32_t mode) {
+    auto dc = std::make_unique<TZmDC>(128, 64);
+    TZmComponent::PrepareContext(*dc, scene->Model());
+    dc->Clear(0xFFFF);
+    lamp->Paint(*dc, nullptr, mode, false);
+    return dc;
+  };
+  auto same = [](const TZmDC& a, const TZmDC& b) {
+    for (int32_t y = 0; y < 64; ++y)
+      for (int32_t x = 0; x < 128; ++x)
+        if (a.RawPixel(x, y) != b.RawPixel(x, y)) return false;
+    return true;
+  };
+  EXPECT_TRUE(same(*paint(0), *paint(1)));
+  TZmStatusInf* s = lamp->StatusInfs->Add();
+  s->Brush->StyleIndex = 1;
+  s->Brush->Color = 1;
+  EXPECT_FALSE(same(*paint(0), *paint(1)));
+  auto filled = paint(0);
+  EXPECT_NE(filled->RawPixel(30, 20), 0xFFFF);
+  EXPECT_EQ(filled->RawPixel(60, 20), 0xFFFF);
+  // Hit testing: with a collector the lamp registers and paints its identity.
+  TZmComponentRefs hits;
+  hits.Scene = scene;
+  TZmDC dc(128, 64);
+  TZmComponent::PrepareContext(dc, scene->Model());
+  lamp->Paint(dc, &hits, 0, true);
+  ASSERT_EQ(hits.Count(), 1u);
+  EXPECT_EQ(hits.FromIdentity(dc.RawPixel(30, 20)), lamp);
+}
