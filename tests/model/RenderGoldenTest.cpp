@@ -1,0 +1,116 @@
+// A scene painted as the editor shows it and as the panel's 1-bit background,
+// pinned against pictures a person has looked at. Shapes only: no fonts.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+
+#include "base/File.h"
+#include "devices/Model.h"
+#include "graphics/Bitmap.h"
+#include "graphics/Color.h"
+#include "graphics/DC.h"
+#include "graphics/Pen.h"
+#include "graphics/Picture.h"
+#include "graphics/SurfacePng.h"
+#include "model/Project.h"
+#include "model/Scenes.h"
+#include "model/Shapes.h"
+
+namespace {
+
+const std::string kGolden = KESTRAVA_TEST_DATA "/golden/";
+
+std::unique_ptr<TZmHMI> GoldenProject()
+{
+  std::unique_ptr<TZmHMI> root(NewObject<TZmHMI>());
+  root->ModelID = 1002;  // the shipped 240 x 128 panel
+  TZmScene* s = TZmSceneGroup::Create(root->SceneGroups)->AddScene();
+  TZmComponentGroup* g = s->ComponentGroup;
+  auto ink = [](TZmGraphic* shape, int32_t fill) {
+    shape->Pen->Color = 1;
+    shape->Brush->Color = 1;
+    shape->Brush->StyleIndex = fill;
+  };
+  auto* frame = CreateComponent<TZmRect>(g);
+  frame->SetBounds(0, 0, 239, 127);
+  ink(frame, 0);
+  auto* hatch = CreateComponent<TZmRoundRect>(g);
+  hatch->SetBounds(10, 10, 90, 60);
+  ink(hatch, 3);
+  auto* circle = CreateComponent<TZmEllipse>(g);
+  circle->SetBounds(110, 10, 160, 60);
+  ink(circle, 1);
+  auto* pie = CreateComponent<TZmPie>(g);
+  pie->SetBounds(170, 10, 220, 60);
+  pie->StartAngle = 45;
+  pie->EndAngle = 315;
+  ink(pie, 0);
+  auto* line = CreateComponent<TZmLine>(g);
+  line->SetBounds(10, 120, 230, 70);
+  ink(line, 0);
+  line->Pen->Width = 3;
+  auto* poly = CreateComponent<TZmPolyline>(g);
+  poly->SetPoints({{20, 80}, {60, 110}, {100, 80}, {140, 110}});
+  ink(poly, 0);
+  for (int i = 0; i < 6; ++i) {
+    auto* p = CreateComponent<TZmPoint>(g);
+    p->SetBounds(160 + 12 * i, 100, 0, 0);
+    p->Type = static_cast<uint32_t>(i);
+    ink(p, 0);
+  }
+  hatch->ExternFlag = 0x4000;  // an editor overlay: shown on the canvas, never in the background
+  return root;
+}
+
+void Compare(const TZmDC& dc, const std::string& name)
+{
+  std::string path = kGolden + name;
+  if (std::getenv("KESTRAVA_WRITE_GOLDEN")) {
+    std::string error;
+    ASSERT_TRUE(SaveSurfacePng(dc, path, error)) << error;
+  }
+  TZmPicture golden;
+  std::string error;
+  ASSERT_TRUE(LoadPngFile(path, golden, error)) << error;
+  ASSERT_EQ(golden.Width, dc.Width());
+  ASSERT_EQ(golden.Height, dc.Height());
+  size_t differ = 0;
+  for (int32_t y = 0; y < dc.Height(); ++y)
+    for (int32_t x = 0; x < dc.Width(); ++x) {
+      uint32_t px = golden.At(x, y);  // 0xAARRGGBB
+      uint32_t rgb = ((px >> 16) & 0xFF) | (px & 0xFF00) | ((px & 0xFF) << 16);
+      if ((RGB565ToRGB(dc.RawPixel(x, y)) & 0xF8FCF8) != (rgb & 0xF8FCF8)) ++differ;
+    }
+  EXPECT_EQ(differ, 0u) << name;
+}
+
+}  // namespace
+
+TEST(RenderGolden, EditorViewAndBackground)
+{
+  TZmModels::Global().Clear();
+  TZmModels::Global().LoadModelFolder(KESTRAVA_BUILD_DIR "/data/model", "ENU");
+  const TZmModel* model = TZmModels::Global().Find(1002);
+  ASSERT_TRUE(model);
+  auto root = GoldenProject();
+  TZmScene* scene = root->SceneGroups->FindScene(1);
+
+  TZmDC view(model->Width(), model->Height());
+  TZmComponent::PrepareContext(view, model);
+  view.Clear(model->PaletteColor(0, 0));
+  scene->PaintScene(view, nullptr, 0, true);
+  Compare(view, "scene-editor.png");
+
+  scene->RenderBackground();
+  TZmDC panel(model->Width(), model->Height());
+  panel.Clear(0xFFFF);
+  auto bits = scene->Background->Bytes();
+  for (int32_t y = 0; y < panel.Height(); ++y)
+    for (int32_t x = 0; x < panel.Width(); ++x) {
+      size_t n = static_cast<size_t>(y) * panel.Width() + x;  // row layout, least significant bit first
+      if ((bits[n / 8] >> (n % 8)) & 1) panel.SetPixel(x, y, 0);
+    }
+  Compare(panel, "scene-background.png");
+  TZmModels::Global().Clear();
+}
