@@ -91,7 +91,8 @@ TEST_F(Scenes, BoundsRules)
   root->ModelID = 999;
   auto* free = Box(10, 10, 300, 200);
   EXPECT_EQ(free->Rect, (TZmRectValue{10, 10, 300, 200}));
-  EXPECT_EQ(NewObject<TZmComponentGroup>()->GetBounds(), (TZmRectValue{65536, 65536, -1, -1}));
+  std::unique_ptr<TZmComponentGroup> empty(NewObject<TZmComponentGroup>());
+  EXPECT_EQ(empty->GetBounds(), (TZmRectValue{65536, 65536, -1, -1}));
 }
 
 TEST_F(Scenes, HandlesAndMoves)
