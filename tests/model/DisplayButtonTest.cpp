@@ -45,6 +45,19 @@ protected:
         case 3911: return "4\"LW\"d0-255";
         case 9005: return "kind %X screen %d";
         case 8000: return "Read: ";
+        case 8001: return "Write: ";
+        case 8002: return "Action: ";
+        case 8003: return "Value: ";
+        case 8019: return "Password: ";
+        case 8101: return "W: ";
+        case 8103: return "V: ";
+        case 8104: return "S: ";
+        case 2100: return "2";
+        case 2101: return "0:No action";
+        case 2102: return "13:Password screen";
+        case 6700: return "2";
+        case 6701: return "0:Set";
+        case 6702: return "3:Momentary";
         case 8004: return "Screen: ";
         case 8018: return "Length: ";
         case 8100: return "R: ";
@@ -686,4 +699,105 @@ TEST_F(Objects, CompilerModeAndEmptyLampsPaintOnlyTheFrame)
   lamp->Paint(dc, &hits, 0, true);
   ASSERT_EQ(hits.Count(), 1u);
   EXPECT_EQ(hits.FromIdentity(dc.RawPixel(30, 20)), lamp);
+}
+
+// Buttons show their current state inside the frame; a hardware key binding
+// is never drawn.
+TEST_F(Objects, ButtonsPaintTheirCurrentState)
+{
+  auto* b = Make<TZmButtonFun>(10, 10, 49, 29);
+  b->Bevel->ID = 0x7FFF0000;  // no frame: the state fills the whole object
+  for (uint32_t fill : {1u, 0u}) {
+    TZmStatusInf* s = b->StatusInfs->Add();
+    s->Brush->StyleIndex = 1;
+    s->Brush->Color = fill;
+  }
+  auto paint = [&](TZmComponent* o, int32_t mode) {
+    auto dc = std::make_unique<TZmDC>(128, 64);
+    TZmComponent::PrepareContext(*dc, scene->Model());
+    dc->Clear(0xFFFF);
+    o->Paint(*dc, nullptr, mode, false);
+    return dc;
+  };
+  auto dc = paint(b, 0);
+  EXPECT_NE(dc->RawPixel(10, 10), 0xFFFF);
+  EXPECT_NE(dc->RawPixel(49, 29), 0xFFFF);
+  EXPECT_EQ(dc->RawPixel(50, 29), 0xFFFF);
+  b->StatusInfs->CurrentIndex = 1;
+  EXPECT_EQ(paint(b, 0)->RawPixel(30, 20), 0xFFFF);
+  b->StatusInfs->CurrentIndex = 7;  // out of range: the first state
+  EXPECT_NE(paint(b, 0)->RawPixel(30, 20), 0xFFFF);
+  EXPECT_EQ(paint(b, 1)->RawPixel(30, 20), 0xFFFF);
+  auto* sys = CreateComponent<TZmBtnSystem>(scene->ComponentGroup);
+  sys->SetBounds(0, 0, 127, 63);
+  sys->Type = 8;
+  auto blank = paint(sys, 0);
+  for (int32_t y = 0; y < 64; y += 7)
+    for (int32_t x = 0; x < 128; x += 7) EXPECT_EQ(blank->RawPixel(x, y), 0xFFFF);
+}
+
+// Bindings of buttons followed from the resolved record, as the runtime's
+// touch and key handling reads them.
+TEST_F(Objects, ButtonBindingsThroughTheRuntimeOffsets)
+{
+  auto* set = Make<TZmButtonSetValue>();
+  set->DisplayNumInf->IntWidth = 5;
+  set->DisplayNumInf->FloatWidth = 2;
+  set->DisplayNumInf->Option = 0x102;
+  set->WriteValue->WriteValue->Expression = "D40";
+  auto* bit = Make<TZmButton>();
+  bit->WriteValue->WriteValue->Expression = "D41";
+  auto* sys = CreateComponent<TZmBtnSystem>(scene->ComponentGroupEx);
+  sys->Type = 13;
+  sys->Page = 1;
+  scene->ImageOffset = 0x800;
+  compiler.Reset();
+  compiler.CurrentScene = scene;
+  set->WriteROM(compiler);
+  uint32_t bitAt = compiler.Offset();
+  bit->WriteROM(compiler);
+  uint32_t sysAt = compiler.Offset();
+  sys->WriteROM(compiler);
+  Finish();
+  RuntimeView v{compiler.Output()};
+  uint32_t format = v.U32(52);
+  EXPECT_EQ(v.U32(format), 5u);
+  EXPECT_EQ(v.U32(format + 4), 2u);
+  EXPECT_EQ(v.U32(format + 8), 0x102u);
+  EXPECT_EQ(v.U32(v.U32(48)), 3u);           // the set value's data type
+  EXPECT_EQ(v.U32(v.U32(bitAt + 48)), 0u);   // a bit
+  EXPECT_EQ(v.U32(sysAt + 44), 0x800u);      // the password's target scene
+  EXPECT_EQ(v.U32(v.U32(sysAt + 48)), 6u);   // the password is INT32U
+  uint32_t safe = v.U32(sysAt + 32);
+  EXPECT_EQ(v.U32(safe), 9u);                // the safe control's default Power
+}
+
+TEST_F(Objects, InformationLinesOfButtons)
+{
+  auto* bit = Make<TZmButton>();
+  bit->Type = 3;
+  bit->WriteValue->ReadValue->Expression = "D1";
+  bit->WriteValue->WriteValue->Expression = "D2";
+  auto* set = Make<TZmButtonSetValue>();
+  set->WriteValue->ReadValue->Expression = "7";
+  set->WriteValue->WriteValue->Expression = "D3";
+  auto* page = Make<TZmButtonPage>();
+  auto* sys = CreateComponent<TZmBtnSystem>(scene->ComponentGroupEx);
+  sys->Type = 13;
+  sys->Page = 1;
+  sys->Password->ReadValue->Expression = "42";
+  struct Case {
+    TZmComponent* Object;
+    int32_t Mode;
+    const char* Text;
+  };
+  const Case cases[] = {
+      {bit, 0x02, "Action: Momentary\nRead: D1\nWrite: D2"},
+      {bit, 0x10, "R: D1\nW: D2"},
+      {set, 0x10, "W: D3\nV: 7"},
+      {page, 0x02, "Screen: (none)"},
+      {sys, 0x02, "Password screen\nScreen: 1\nPassword: 42"},
+      {bit, 0x00, ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.Object->GetInfoText(c.Mode), c.Text) << c.Object->ClassName() << c.Mode;
 }
