@@ -4,6 +4,7 @@
 
 #include "compiler/Compiler.h"
 #include "devices/Devices.h"
+#include "devices/FrameBuilders.h"
 #include "devices/Protocols.h"
 #include "devices/RegRule.h"
 #include "model/Project.h"
@@ -206,4 +207,63 @@ uint32_t TZmRegCollects::ReferenceOf(int32_t stationId, size_t itemIndex, int32_
                : item.ReferenceAt(static_cast<size_t>(it - item.Registers.begin()));
   }
   return 0;
+}
+
+void TZmRegCollects::WritePortLinks(TZmCompiler& compiler, const TZmRegCollects& global)
+{
+  if (!compiler.Project) return;
+  const TZmDevices& devices = *compiler.Project->Devices;
+  TZmStream& out = compiler.Output();
+  for (const auto& c : List) {
+    if (!c->Scene || c->LinkKind != 0) continue;
+    struct Link {
+      uint32_t Port;
+      std::vector<TZmDeviceLinkItem> Items;
+    };
+    std::vector<Link> links;
+    for (TZmDevice* d : devices.Devices) {
+      bool polls = false;
+      for (TZmStation* st : d->Stations)
+        if (st->ID >= 0 && st->ID < 255 && c->Stations[st->ID] && c->Stations[st->ID]->RegisterCount() > 0) polls = true;
+      TZmProtocol* protocol = d->Protocol();
+      if (!polls || !protocol) continue;  // a port whose protocol is not loaded polls nothing
+      Link link{d->Index, {}};
+      for (TZmStation* st : d->Stations) {
+        if (st->ID < 0 || st->ID >= 255 || !c->Stations[st->ID]) continue;
+        const TZmRegCollectItems& entry = *c->Stations[st->ID];
+        std::vector<TZmRegItem> regs;
+        for (size_t i = 0; i < entry.Items.size(); ++i)
+          for (int32_t n : entry.Items[i].Registers)
+            regs.push_back({entry.Items[i].Rule, entry.Items[i].Rule->ProtocolAddress(n), global.ReferenceOf(st->ID, i, n)});
+        BuildReadFrames(*protocol, *st, regs, link.Items);
+      }
+      links.push_back(std::move(link));
+    }
+    if (links.empty()) continue;
+    out.SeekEnd();
+    compiler.SceneLinks[c->Scene->ID] = compiler.Offset();
+    out.WriteU32(static_cast<uint32_t>(links.size()));
+    size_t linkSlots = out.Size();
+    out.WriteZeros(4 * links.size());
+    for (size_t l = 0; l < links.size(); ++l) {
+      compiler.PatchSlot(linkSlots, l);
+      out.WriteU32(links[l].Port);
+      out.WriteU32(static_cast<uint32_t>(links[l].Items.size()));
+      size_t itemSlots = out.Size();
+      out.WriteZeros(4 * links[l].Items.size());
+      for (size_t k = 0; k < links[l].Items.size(); ++k) {
+        const TZmDeviceLinkItem& item = links[l].Items[k];
+        compiler.PatchSlot(itemSlots, k);
+        size_t pair = out.Size();
+        out.WriteZeros(8);
+        compiler.PatchSlot(pair, 0);
+        out.WriteU32(static_cast<uint32_t>(item.Frame.size()));
+        out.Write(item.Frame);
+        out.WriteZeros((4 - item.Frame.size() % 4) % 4);
+        compiler.PatchSlot(pair, 1);
+        out.WriteU32(static_cast<uint32_t>(item.Map.size()));
+        for (uint32_t w : item.Map) out.WriteU32(w);
+      }
+    }
+  }
 }

@@ -65,6 +65,10 @@ public:
   // count scales the protocol register count.
   TZmRegResolved Resolve(std::string_view address, int32_t dataType = 0, int32_t count = 1);
   uint32_t ReferenceOf(int32_t stationId, size_t itemIndex, int32_t registerNumber) const;
+  // For every scene collection: the request frames of each port that polls
+  // something, written as the scene's port links (offsets in the compiler's
+  // SceneLinks). `global` gives the registers' places in memory.
+  void WritePortLinks(TZmCompiler& compiler, const TZmRegCollects& global);
   void Clear() { List.clear(); }
   size_t Count() const { return List.size(); }
   TZmRegCollect* Item(size_t i) const { return i < List.size() ? List[i].get() : nullptr; }

@@ -192,6 +192,7 @@ void TZmWriteExpression::WriteROM(TZmCompiler& compiler)
     target.Rule = r.Rule;
     target.RegisterNumber = r.Rule ? r.Rule->Value : 0;
     target.ProtocolAddress = r.ProtocolAddress;
+    target.Count = r.Count;
     target.DataType = dataType;
     TZmWriteFrame frame;
     if (!BuildWriteFrame(station->Owner->ProtocolRefUID, target, frame)) return;

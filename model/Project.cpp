@@ -133,7 +133,7 @@ void TZmHMI::WriteROM(TZmCompiler& compiler)
   }
   int32_t total = compiler.Registers->Layout(2 * m->REGCnt);
   compiler.RegisterTotal = total;
-  // Port links need the protocols' frame builders; a scene without any polls nothing.
+  compiler.SceneRegisters->WritePortLinks(compiler, *compiler.Registers);
   compiler.Resources.WriteAll(compiler);
   out.PatchU32(h + 56, static_cast<uint32_t>(out.Size() + 2));
   out.PatchU32(h + 80, static_cast<uint32_t>(total));
