@@ -8,6 +8,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <filesystem>
+
+#include "base/Utf.h"
+
 bool FileExists(const std::string& path)
 {
   struct stat st {};
@@ -99,4 +104,23 @@ bool WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes, st
     return false;
   }
   return true;
+}
+
+std::vector<std::string> ListFiles(const std::string& folder, const std::string& extension)
+{
+  namespace fs = std::filesystem;
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    std::string name = it->path().filename().string();
+    if (name.size() > extension.size() && EqualsNoCase(name.substr(name.size() - extension.size()), extension) &&
+        it->is_regular_file(ec))
+      names.push_back(name);
+  }
+  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+    int c = CompareNoCase(a, b);
+    return c != 0 ? c < 0 : a < b;
+  });
+  for (auto& n : names) n = (fs::path(folder) / n).string();
+  return names;
 }

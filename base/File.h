@@ -15,3 +15,8 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out, std::stri
 bool WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes, std::string& error);
 
 bool FileExists(const std::string& path);
+
+// The full paths of the regular files in `folder` whose name ends in
+// `extension` (any case), sorted by name ignoring case, so the same folder
+// gives the same order on every machine. Empty when the folder is missing.
+std::vector<std::string> ListFiles(const std::string& folder, const std::string& extension);

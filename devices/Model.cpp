@@ -173,18 +173,7 @@ TZmModels& TZmModels::Global()
 
 bool TZmModels::LoadModelFolder(const std::string& folder, const std::string& lang)
 {
-  namespace fs = std::filesystem;
-  std::vector<std::string> names;
-  std::error_code ec;
-  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-    std::string name = it->path().filename().string();
-    if (name.size() > 4 && EqualsNoCase(name.substr(name.size() - 4), ".ini")) names.push_back(name);
-  }
-  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-    int c = CompareNoCase(a, b);
-    return c != 0 ? c < 0 : a < b;
-  });
-  for (const auto& n : names) LoadModelFile((fs::path(folder) / n).string(), lang);
+  for (const std::string& path : ListFiles(folder, ".ini")) LoadModelFile(path, lang);
   return true;
 }
 

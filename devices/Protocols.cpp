@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "base/File.h"
 #include "base/Format.h"
 #include "base/Ini.h"
 #include "base/Texts.h"
@@ -153,19 +154,7 @@ TZmController* TZmControllerDB::ControllerFor(uint32_t uid, bool& created)
 
 bool TZmControllerDB::LoadProtocolFolder(const std::string& folder, const std::string& lang)
 {
-  namespace fs = std::filesystem;
-  std::vector<std::string> names;
-  std::error_code ec;
-  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-    std::string name = it->path().filename().string();
-    if (name.size() > 4 && EqualsNoCase(name.substr(name.size() - 4), ".ini")) names.push_back(name);
-  }
-  // The same folder gives the same result on every machine.
-  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-    int c = CompareNoCase(a, b);
-    return c != 0 ? c < 0 : a < b;
-  });
-  for (const auto& n : names) LoadProtocolFile((fs::path(folder) / n).string(), lang);
+  for (const std::string& path : ListFiles(folder, ".ini")) LoadProtocolFile(path, lang);
   return true;
 }
 
