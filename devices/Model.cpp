@@ -33,7 +33,7 @@ int32_t Number(const std::string& token)
   return ParseIniInteger(token, v) ? v : 0;
 }
 
-bool LoadPictureIfPresent(const std::string& path, TZmPicture& pic)
+bool LoadPictureIfPresent(const std::string& path, TZmPictureData& pic)
 {
   std::string error;
   return FileExists(path) && LoadPngFile(path, pic, error);

@@ -40,7 +40,7 @@ public:
   uint32_t ID = 0;
   std::string Name;
   std::string Description;
-  TZmPicture Panel, Edit, Power, Link, Disk, Alarm, DownloadPicture;
+  TZmPictureData Panel, Edit, Power, Link, Disk, Alarm, DownloadPicture;
   TZmRectValue EditRect, PowerRect, LinkRect, DiskRect, AlarmRect;
   int32_t ROMAddr = 0, ROMSize = 0, RAMAddr = 0, RAMSize = 0;
   int32_t KEYCnt = 0, COMCnt = 0, CANCnt = 0, NETCnt = 0;

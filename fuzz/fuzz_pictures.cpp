@@ -12,7 +12,7 @@
 
 namespace {
 
-void Check(bool ok, const TZmPicture& p, const std::string& error)
+void Check(bool ok, const TZmPictureData& p, const std::string& error)
 {
   if (!ok) {
     if (error.empty() || !p.Pixels.empty()) __builtin_trap();
@@ -26,20 +26,20 @@ void Check(bool ok, const TZmPicture& p, const std::string& error)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-  TZmPicture picture;
+  TZmPictureData picture;
   std::string error;
   const bool ok = DecodePicture(data, size, picture, error);
   Check(ok, picture, error);
 
-  TZmPicture bmp;
+  TZmPictureData bmp;
   std::string bmpError;
   Check(DecodeBmp(data, size, bmp, bmpError), bmp, bmpError);
 
-  std::vector<TZmPicture> frames;
+  std::vector<TZmPictureData> frames;
   std::string gifError;
   if (DecodeGif(data, size, frames, gifError)) {
     if (frames.empty()) __builtin_trap();
-    for (const TZmPicture& f : frames) Check(true, f, {});
+    for (const TZmPictureData& f : frames) Check(true, f, {});
   } else if (gifError.empty() || !frames.empty()) {
     __builtin_trap();
   }

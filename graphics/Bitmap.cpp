@@ -228,14 +228,14 @@ void TZmBitmap::InvertImage()
   }
 }
 
-void TZmBitmap::ImportPictures(const std::vector<TZmPicture>& pictures, int32_t colorFormat, int32_t maxWidth,
+void TZmBitmap::ImportPictures(const std::vector<TZmPictureData>& pictures, int32_t colorFormat, int32_t maxWidth,
                                int32_t maxHeight)
 {
   const int32_t bits = BitsForColorFormat(colorFormat);
   if (bits == 0) return;
   // A main image whose geometry does not describe it is replaced, not extended.
   if (HasImage() && !(Valid() && Width > 0 && Height > 0)) ClearImage();
-  for (const TZmPicture& picture : pictures) {
+  for (const TZmPictureData& picture : pictures) {
     if (picture.Empty()) continue;
     int32_t w = picture.Width, h = picture.Height;
     if (HasImage()) {
@@ -251,13 +251,13 @@ void TZmBitmap::ImportPictures(const std::vector<TZmPicture>& pictures, int32_t 
         h = std::max(1, static_cast<int32_t>(static_cast<float>(h) / k));
       }
     }
-    TZmPicture stretched;
-    const TZmPicture* source = &picture;
+    TZmPictureData stretched;
+    const TZmPictureData* source = &picture;
     if (w != picture.Width || h != picture.Height) {
       StretchPicture(picture, w, h, stretched);
       source = &stretched;
     }
-    const TZmPicture& work = *source;
+    const TZmPictureData& work = *source;
     TZmMemoryBitmap* target = Image;
     if (HasImage()) target = SubBitmaps->Add()->Image;
     Width = w;
@@ -280,7 +280,7 @@ bool TZmBitmap::LoadImage(const std::string& path, int32_t colorFormat, int32_t 
                           std::string& error)
 {
   if (BitsForColorFormat(colorFormat) == 0) return true;
-  std::vector<TZmPicture> pictures;
+  std::vector<TZmPictureData> pictures;
   if (!LoadPictureFrames(path, pictures, error)) return false;
   ImportPictures(pictures, colorFormat, maxWidth, maxHeight);
   return true;
@@ -382,7 +382,7 @@ bool LoadBackground(TZmMemoryBitmap& bitmap, const std::string& path, const TZmP
     error = "screen size out of range";
     return false;
   }
-  TZmPicture picture;
+  TZmPictureData picture;
   if (!LoadPictureFile(path, picture, error)) return false;
   std::unique_ptr<TZmBitmap> image(NewObject<TZmBitmap>());
   image->ImportPictures({picture}, model.ColorFormat, screenWidth, screenHeight);

@@ -17,7 +17,7 @@
 class TZmDC;
 class TZmIdentitySource;
 struct TZmPanelColors;
-struct TZmPicture;
+struct TZmPictureData;
 
 // Limits for geometry that comes from files: depths 1, 4, 8, 16 and 32 and
 // sides 0..8192. Anything else is an empty bitmap.
@@ -108,7 +108,7 @@ public:
   bool LoadImage(const std::string& path, int32_t colorFormat, int32_t maxWidth, int32_t maxHeight,
                  std::string& error);
   // The same for pictures already decoded (every entry one image).
-  void ImportPictures(const std::vector<TZmPicture>& pictures, int32_t colorFormat, int32_t maxWidth,
+  void ImportPictures(const std::vector<TZmPictureData>& pictures, int32_t colorFormat, int32_t maxWidth,
                       int32_t maxHeight);
   // Draws the main image. flags: 1 transparent value skipped, 2 stretched,
   // 4 tiled, otherwise centred (with the offsets). Colours are converted by

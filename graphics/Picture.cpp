@@ -11,7 +11,7 @@
 #include "base/Stream.h"
 #include "base/Utf.h"
 
-bool DecodePng(const uint8_t* data, size_t size, TZmPicture& out, std::string& error)
+bool DecodePng(const uint8_t* data, size_t size, TZmPictureData& out, std::string& error)
 {
   out = {};
   png_image image;
@@ -64,7 +64,7 @@ bool DecodePng(const uint8_t* data, size_t size, TZmPicture& out, std::string& e
   return true;
 }
 
-bool LoadPngFile(const std::string& path, TZmPicture& out, std::string& error)
+bool LoadPngFile(const std::string& path, TZmPictureData& out, std::string& error)
 {
   std::vector<uint8_t> bytes;
   if (!ReadWholeFile(path, bytes, error, size_t(256) << 20)) return false;
@@ -103,7 +103,7 @@ struct BitField {
 
 }  // namespace
 
-bool DecodeBmp(const uint8_t* data, size_t size, TZmPicture& out, std::string& error)
+bool DecodeBmp(const uint8_t* data, size_t size, TZmPictureData& out, std::string& error)
 {
   out = {};
   auto fail = [&](const char* message) {
@@ -250,7 +250,7 @@ struct GifCloser {
 
 }  // namespace
 
-bool DecodeGif(const uint8_t* data, size_t size, std::vector<TZmPicture>& frames, std::string& error)
+bool DecodeGif(const uint8_t* data, size_t size, std::vector<TZmPictureData>& frames, std::string& error)
 {
   frames.clear();
   auto fail = [&](const std::string& message) {
@@ -337,7 +337,7 @@ bool DecodeGif(const uint8_t* data, size_t size, std::vector<TZmPicture>& frames
         canvas[static_cast<size_t>(y) * sw + x] =
           0xFF000000u | (uint32_t(c.Red) << 16) | (uint32_t(c.Green) << 8) | c.Blue;
       }
-    TZmPicture frame;
+    TZmPictureData frame;
     frame.Width = sw;
     frame.Height = sh;
     frame.Pixels = canvas;
@@ -355,14 +355,14 @@ bool DecodeGif(const uint8_t* data, size_t size, std::vector<TZmPicture>& frames
 
 // --- any format ---
 
-bool DecodePicture(const uint8_t* data, size_t size, TZmPicture& out, std::string& error)
+bool DecodePicture(const uint8_t* data, size_t size, TZmPictureData& out, std::string& error)
 {
   static const uint8_t pngSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
   out = {};
   if (data && size >= 8 && std::memcmp(data, pngSignature, 8) == 0) return DecodePng(data, size, out, error);
   if (data && size >= 2 && data[0] == 'B' && data[1] == 'M') return DecodeBmp(data, size, out, error);
   if (data && size >= 4 && std::memcmp(data, "GIF8", 4) == 0) {
-    std::vector<TZmPicture> frames;
+    std::vector<TZmPictureData> frames;
     if (!DecodeGif(data, size, frames, error)) return false;
     out = std::move(frames.front());
     return true;
@@ -376,7 +376,7 @@ static bool ReadPictureBytes(const std::string& path, std::vector<uint8_t>& byte
   return ReadWholeFile(path, bytes, error, size_t(256) << 20);
 }
 
-bool LoadPictureFile(const std::string& path, TZmPicture& out, std::string& error)
+bool LoadPictureFile(const std::string& path, TZmPictureData& out, std::string& error)
 {
   std::vector<uint8_t> bytes;
   if (!ReadPictureBytes(path, bytes, error)) return false;
@@ -387,12 +387,12 @@ bool LoadPictureFile(const std::string& path, TZmPicture& out, std::string& erro
   return true;
 }
 
-bool LoadPictureFrames(const std::string& path, std::vector<TZmPicture>& frames, std::string& error)
+bool LoadPictureFrames(const std::string& path, std::vector<TZmPictureData>& frames, std::string& error)
 {
   frames.clear();
   const bool gif = path.size() >= 4 && EqualsNoCase(std::string_view(path).substr(path.size() - 4), ".gif");
   if (!gif) {
-    TZmPicture one;
+    TZmPictureData one;
     if (!LoadPictureFile(path, one, error)) return false;
     frames.push_back(std::move(one));
     return true;
@@ -406,9 +406,9 @@ bool LoadPictureFrames(const std::string& path, std::vector<TZmPicture>& frames,
   return true;
 }
 
-void StretchPicture(const TZmPicture& source, int32_t width, int32_t height, TZmPicture& out)
+void StretchPicture(const TZmPictureData& source, int32_t width, int32_t height, TZmPictureData& out)
 {
-  TZmPicture result;
+  TZmPictureData result;
   if (source.Empty() || width <= 0 || height <= 0 || width > kMaxPictureSide || height > kMaxPictureSide) {
     out = std::move(result);
     return;

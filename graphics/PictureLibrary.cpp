@@ -91,7 +91,7 @@ bool TZmPictureLibrary::Pick(const TZmPictureItem& item, TZmBitmap& bitmap, int3
   return bitmap.LoadImage(FullPath(item), colorFormat, sceneWidth, sceneHeight, error);
 }
 
-void ThumbnailOf(const TZmPicture& picture, TZmPicture& thumbnail)
+void ThumbnailOf(const TZmPictureData& picture, TZmPictureData& thumbnail)
 {
   if (picture.Width > kThumbnailSide || picture.Height > kThumbnailSide)
     StretchPicture(picture, kThumbnailSide, kThumbnailSide, thumbnail);

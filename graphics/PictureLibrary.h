@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-struct TZmPicture;
+struct TZmPictureData;
 class TZmBitmap;
 class TZmPictureGroup;
 class TZmPictureLibrary;
@@ -58,4 +58,4 @@ private:
 inline constexpr int32_t kThumbnailSide = 32;
 // The thumbnail of a picture: pictures wider or taller than 32 are stretched
 // onto 32 x 32, smaller ones keep their size.
-void ThumbnailOf(const TZmPicture& picture, TZmPicture& thumbnail);
+void ThumbnailOf(const TZmPictureData& picture, TZmPictureData& thumbnail);

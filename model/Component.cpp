@@ -88,6 +88,9 @@ void TZmComponent::PrepareContext(TZmDC& dc, const TZmModel* model)
   dc.Colors.ColorFormat = model->ColorFormat;
   dc.Colors.SceneOption = model->SceneOption;
   dc.Colors.Palette = model->Palette;
+  dc.Colors.WhiteIndex = model->WhiteIndex;
+  dc.Colors.GrayIndex = model->GrayIndex;
+  dc.Colors.BlackIndex = model->BlackIndex;
   dc.ColorFormat = model->ColorFormat;
 }
 

@@ -34,9 +34,9 @@ std::unique_ptr<TZmBitmap> Bitmap16(int32_t w, int32_t h, std::initializer_list<
   return b;
 }
 
-TZmPicture Solid(int32_t w, int32_t h, uint32_t argb)
+TZmPictureData Solid(int32_t w, int32_t h, uint32_t argb)
 {
-  TZmPicture p;
+  TZmPictureData p;
   p.Width = w;
   p.Height = h;
   p.Pixels.assign(static_cast<size_t>(w) * h, argb);

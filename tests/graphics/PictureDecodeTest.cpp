@@ -42,7 +42,7 @@ bool ReadExpected(const fs::path& path, Expected& e)
 
 // Alpha must agree everywhere, colour wherever the pixel is not fully
 // transparent (what a transparent pixel "holds" differs between decoders).
-void ExpectSame(const TZmPicture& got, const Expected& want, size_t frame, const std::string& what)
+void ExpectSame(const TZmPictureData& got, const Expected& want, size_t frame, const std::string& what)
 {
   ASSERT_EQ(got.Width, want.Width) << what;
   ASSERT_EQ(got.Height, want.Height) << what;
@@ -96,7 +96,7 @@ TEST_F(PictureFixtures, StillPicturesMatchAnIndependentDecoder)
     for (const fs::path& f : Files(Dir, ext)) {
       Expected want;
       ASSERT_TRUE(ReadExpected(f.string() + ".rgba", want)) << f;
-      TZmPicture got;
+      TZmPictureData got;
       std::string error;
       ASSERT_TRUE(LoadPictureFile(f.string(), got, error)) << error;
       ExpectSame(got, want, 0, f.filename().string());
@@ -111,13 +111,13 @@ TEST_F(PictureFixtures, GifFramesAreComposedOnTheScreen)
   for (const fs::path& f : Files(Dir, ".gif")) {
     Expected want;
     ASSERT_TRUE(ReadExpected(f.string() + ".rgba", want)) << f;
-    std::vector<TZmPicture> frames;
+    std::vector<TZmPictureData> frames;
     std::string error;
     ASSERT_TRUE(LoadPictureFrames(f.string(), frames, error)) << error;
     ASSERT_EQ(frames.size(), want.Frames.size()) << f;
     for (size_t i = 0; i < frames.size(); ++i) ExpectSame(frames[i], want, i, f.filename().string());
     // As a still picture a GIF is its first frame.
-    TZmPicture first;
+    TZmPictureData first;
     ASSERT_TRUE(LoadPictureFile(f.string(), first, error));
     EXPECT_EQ(first.Pixels, frames[0].Pixels);
     ++checked;
@@ -149,7 +149,7 @@ TEST_F(PictureFixtures, ShippedPictureSetDecodes)
     ASSERT_NE(cut, std::string::npos);
     Expected want;
     ASSERT_TRUE(ReadExpected(e, want));
-    TZmPicture got;
+    TZmPictureData got;
     std::string error;
     ASSERT_TRUE(LoadPictureFile((set / name.substr(0, cut) / name.substr(cut + 2)).string(), got, error)) << error;
     ExpectSame(got, want, 0, name);
@@ -167,13 +167,13 @@ TEST_F(PictureFixtures, TruncatedFilesFailCleanly)
       std::vector<uint8_t> bytes;
       std::string error;
       ASSERT_TRUE(ReadWholeFile(f.string(), bytes, error));
-      TZmPicture whole;
+      TZmPictureData whole;
       ASSERT_TRUE(DecodePicture(bytes.data(), bytes.size(), whole, error)) << error;
       for (size_t n : {size_t(0), size_t(1), size_t(7), size_t(13), size_t(30), bytes.size() / 2, bytes.size() - 13,
                        bytes.size() - 1}) {
         if (n >= bytes.size()) continue;
         std::vector<uint8_t> cut(bytes.begin(), bytes.begin() + static_cast<ptrdiff_t>(n));
-        TZmPicture p;
+        TZmPictureData p;
         error.clear();
         const bool ok = DecodePicture(cut.data(), cut.size(), p, error);
         // A GIF cut after a complete frame is still a picture, and so is a
@@ -260,7 +260,7 @@ TEST(PictureDecode, OversizedAndUnsupportedHeadersAreRefused)
     {{'J', 'F', 'I', 'F'}, "unknown format"},
   };
   for (const auto& c : cases) {
-    TZmPicture p;
+    TZmPictureData p;
     std::string error;
     EXPECT_FALSE(DecodePicture(c.bytes.data(), c.bytes.size(), p, error)) << c.what;
     EXPECT_FALSE(error.empty()) << c.what;
@@ -268,23 +268,23 @@ TEST(PictureDecode, OversizedAndUnsupportedHeadersAreRefused)
   }
   // The smallest GIF of the table decodes when its size is sane.
   std::vector<uint8_t> ok = GifScreen(2, 2);
-  std::vector<TZmPicture> frames;
+  std::vector<TZmPictureData> frames;
   std::string error;
   ASSERT_TRUE(DecodeGif(ok.data(), ok.size(), frames, error)) << error;
   ASSERT_EQ(frames.size(), 1u);
   EXPECT_EQ(frames[0].At(0, 0), 0xFF000000u);
   EXPECT_EQ(frames[0].At(1, 1), 0u);  // outside the frame: still transparent
-  TZmPicture p;
+  TZmPictureData p;
   EXPECT_FALSE(DecodePicture(nullptr, 0, p, error));
 }
 
 TEST(PictureDecode, StretchAndComposite)
 {
-  TZmPicture src;
+  TZmPictureData src;
   src.Width = 2;
   src.Height = 1;
   src.Pixels = {0xFF000001, 0xFF000002};
-  TZmPicture out;
+  TZmPictureData out;
   StretchPicture(src, 5, 2, out);
   ASSERT_EQ(out.Width, 5);
   // 16.16 steps: 2 * 65536 / 5 -> source columns 0 0 0 1 1.

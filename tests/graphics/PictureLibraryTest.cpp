@@ -66,7 +66,7 @@ TEST(PictureLibrary, GroupsItemsAndPaths)
   EXPECT_EQ(lib.FullPath(*b), (root / "Alpha" / "b.png").string());
 
   // Thumbnails: a 16 x 40 picture is stretched onto 32 x 32, a 20 x 20 one kept.
-  TZmPicture p, thumb;
+  TZmPictureData p, thumb;
   ASSERT_TRUE(LoadPictureFile(lib.FullPath(*b), p, error)) << error;
   ThumbnailOf(p, thumb);
   EXPECT_EQ(thumb.Width, 32);
@@ -107,7 +107,7 @@ TEST(PictureLibrary, ShippedPictureSet)
     EXPECT_GE(group->ItemCount(), 8u);
     EXPECT_LE(group->ItemCount(), 12u);
     for (size_t i = 0; i < group->ItemCount(); ++i) {
-      TZmPicture p;
+      TZmPictureData p;
       std::string error;
       ASSERT_TRUE(LoadPictureFile(lib.FullPath(*group->Item(static_cast<int32_t>(i))), p, error)) << error;
       EXPECT_GE(p.Width, 16);

@@ -70,7 +70,7 @@ void Compare(const TZmDC& dc, const std::string& name)
     std::string error;
     ASSERT_TRUE(SaveSurfacePng(dc, path, error)) << error;
   }
-  TZmPicture golden;
+  TZmPictureData golden;
   std::string error;
   ASSERT_TRUE(LoadPngFile(path, golden, error)) << error;
   ASSERT_EQ(golden.Width, dc.Width());
