@@ -124,7 +124,15 @@ bool TZmModel::ReadFromIni(const TZmIniFile& ini, const std::string& section, co
       Palette.push_back(static_cast<uint32_t>(ini.ReadInteger(section, key, 0)) & 0xFFFFFF);
     }
   }
-  LoadPictureIfPresent(pic("_DL"), DownloadPicture);
+  if (FileExists(pic("_DL")) && Width() > 0 && Height() > 0) {
+    TZmPanelColors colors;
+    colors.ColorBit = ColorBit;
+    colors.ColorFormat = ColorFormat;
+    colors.SceneOption = SceneOption;
+    colors.Palette = Palette;
+    std::string error;
+    if (!LoadBackground(DownloadPicture, pic("_DL"), colors, Width(), Height(), error)) DownloadPicture.Image.Clear();
+  }
   // A screen the rest of the system cannot hold makes the model unusable.
   if (Width() < 1 || Width() > kMaxScreenSide || Height() < 1 || Height() > kMaxScreenSide) return false;
   Valid = true;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/Persistent.h"
+#include "graphics/Bitmap.h"
 #include "graphics/Picture.h"
 
 class TZmIniFile;
@@ -24,6 +25,9 @@ struct TZmModelKey {
 
 class TZmModel {
 public:
+  TZmModel() = default;
+  TZmModel(const TZmModel&) = delete;
+  TZmModel& operator=(const TZmModel&) = delete;
   // Reads one model section; the result is the Valid flag. Pictures are
   // looked up in `folder`.
   bool ReadFromIni(const TZmIniFile& ini, const std::string& section, const std::string& languageCode,
@@ -40,7 +44,10 @@ public:
   uint32_t ID = 0;
   std::string Name;
   std::string Description;
-  TZmPictureData Panel, Edit, Power, Link, Disk, Alarm, DownloadPicture;
+  TZmPictureData Panel, Edit, Power, Link, Disk, Alarm;
+  // What the panel shows while an image arrives, in the panel's pixel format;
+  // empty when the model has no such picture.
+  TZmMemoryBitmap DownloadPicture;
   TZmRectValue EditRect, PowerRect, LinkRect, DiskRect, AlarmRect;
   int32_t ROMAddr = 0, ROMSize = 0, RAMAddr = 0, RAMSize = 0;
   int32_t KEYCnt = 0, COMCnt = 0, CANCnt = 0, NETCnt = 0;

@@ -1,6 +1,8 @@
 // Lint of the protocol files we ship.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "devices/Protocols.h"
 
 namespace {
@@ -124,10 +126,19 @@ TEST(ShippedModels, EveryModelIsCompleteAndConsistent)
     EXPECT_EQ(m.Panel.Height, 64);
     EXPECT_EQ(m.Power.Width, 4 * 2 * (m.PowerRect.Right - m.PowerRect.Left));  // four frames side by side
     EXPECT_EQ(m.Link.Width, 2 * 2 * (m.LinkRect.Right - m.LinkRect.Left));
-    ASSERT_EQ(m.DownloadPicture.Width, m.Width());
-    ASSERT_EQ(m.DownloadPicture.Height, m.Height());
+    // Converted to the panel's 1-bit layout: a byte per column of eight rows, or packed rows.
+    size_t bytes = m.ColorFormat == 7 ? static_cast<size_t>(m.Width()) * ((m.Height() + 7) / 8)
+                                      : (static_cast<size_t>(m.Width()) * m.Height() + 7) / 8;
+    EXPECT_EQ(m.DownloadPicture.Size(), bytes);
+    auto b = m.DownloadPicture.Bytes();
+    EXPECT_TRUE(std::any_of(b.begin(), b.end(), [](uint8_t v) { return v != 0; }));  // the frame and the text
+    TZmPictureData dl;
+    std::string error;
+    ASSERT_TRUE(LoadPngFile(KESTRAVA_BUILD_DIR "/data/model/" + m.Name + "_DL.PNG", dl, error)) << error;
+    ASSERT_EQ(dl.Width, m.Width());
+    ASSERT_EQ(dl.Height, m.Height());
     ASSERT_GE(m.Palette.size(), 2u);
-    for (uint32_t px : m.DownloadPicture.Pixels) {
+    for (uint32_t px : dl.Pixels) {
       uint32_t rgb = ((px >> 16) & 0xFF) | (px & 0xFF00) | ((px & 0xFF) << 16);  // 0xAARRGGBB -> red low
       ASSERT_TRUE(rgb == m.Palette[0] || rgb == m.Palette[1]) << std::hex << px;
     }
