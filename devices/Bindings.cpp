@@ -330,7 +330,8 @@ void TZmSafeControl::Serialize(TZmSerialization& s)
 
 void TZmSafeControl::Register(TZmCompiler& compiler, TZmPersistent* owner, int32_t line)
 {
-  Condition->Register(compiler, owner, line, true);
+  // The condition is the read expression; the write side of the value is unused here.
+  Condition->TZmReadValue::Register(compiler, owner, line, true);
 }
 
 void TZmSafeControl::WriteROM(TZmCompiler& compiler)
