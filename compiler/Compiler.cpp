@@ -6,10 +6,12 @@
 #include "base/Format.h"
 #include "base/Persistent.h"
 #include "base/Texts.h"
+#include "compiler/FontResources.h"
 #include "compiler/Messages.h"
 #include "compiler/Parser.h"
 #include "compiler/RegCollect.h"
 #include "devices/Model.h"
+#include "graphics/Text.h"
 #include "model/Project.h"
 #include "model/Alarms.h"
 #include "model/Scenes.h"
@@ -78,6 +80,7 @@ void TZmCompiler::Reset()
   Messages->Clear();
   CurrentScene = nullptr;
   RegisterTotal = 0;
+  FontBytes = 0;
 }
 
 bool TZmCompiler::Report(TZmPersistent* owner, int32_t line, bool perScene, int32_t count, const std::string& text,
@@ -134,10 +137,15 @@ void TZmCompiler::WriteReference(uint32_t kind, TZmPersistentROM* object)
   Image.WriteU32(Resources.AddResource(kind, object));
 }
 
+TZmResGroups::TZmResGroups() : Fonts(std::make_unique<TZmResFonts>()) {}
+
+TZmResGroups::~TZmResGroups() = default;
+
 void TZmResGroups::Reset()
 {
   Slots.clear();
   Groups.clear();
+  Fonts->Clear();
   for (uint32_t k : kPredefined) Group(k << 24, true);
 }
 
@@ -163,6 +171,9 @@ uint32_t TZmResGroups::AddResource(uint32_t kind, TZmPersistentROM* object)
     if (s.Size() == g->Scratch.Size() && std::memcmp(s.Data(), g->Scratch.Data(), s.Size()) == 0)
       return static_cast<uint32_t>(i) | g->Kind;
   }
+  // A new glyph string first puts its glyphs into its font's table.
+  if ((kind & 0xFF000000) == resGlyphString)
+    if (auto* text = dynamic_cast<TZmFontText*>(object)) Fonts->AddText(text->Font, text->Text);
   auto item = std::make_unique<TZmResItem>();
   item->Group = g;
   item->Object = object;
@@ -180,8 +191,18 @@ void TZmResGroups::WriteAll(TZmCompiler& compiler)
     TZmResGroup* g = Groups[gi].get();
     // Items may be added while records are written; index, never iterate.
     for (size_t i = 0; i < g->Items.size(); ++i) {
-      g->Items[i]->Offset = compiler.Offset();
-      g->Items[i]->Object->WriteROM(compiler);
+      TZmResItem& item = *g->Items[i];
+      compiler.Output().SeekEnd();
+      item.Offset = compiler.Offset();
+      if (g->Kind == resFont) {
+        compiler.FontBytes += Fonts->WriteFontRecord(compiler, dynamic_cast<TZmFont*>(item.Object));
+      } else if (g->Kind == resGlyphString) {
+        auto* text = dynamic_cast<TZmFontText*>(item.Object);
+        TZmResFonts::WriteGlyphString(compiler.Output(),
+                                      text ? Fonts->GlyphString(text->Font, text->Text) : std::vector<uint16_t>());
+      } else {
+        item.Object->WriteROM(compiler);
+      }
     }
   }
   TZmStream& image = compiler.Output();

@@ -36,8 +36,12 @@ public:
 
 class TZmCompiler;
 
+class TZmResFonts;
+
 class TZmResGroups {
 public:
+  TZmResGroups();
+  ~TZmResGroups();
   // 0 for no object; otherwise the item number OR kind, equal stored forms sharing one item.
   uint32_t AddResource(uint32_t kind, TZmPersistentROM* object);
   TZmResGroup* Group(uint32_t kind, bool create);
@@ -47,6 +51,7 @@ public:
 
   std::vector<size_t> Slots;  // image positions of deferred words
   std::vector<std::unique_ptr<TZmResGroup>> Groups;
+  std::unique_ptr<TZmResFonts> Fonts;
 };
 
 class TZmCompiler {
@@ -94,6 +99,8 @@ public:
   TZmScene* CurrentScene = nullptr;
   // Register memory size after the layout (internal registers included).
   int32_t RegisterTotal = 0;
+  // Total size of the font records written.
+  size_t FontBytes = 0;
   // Seeds the 32 header bytes the panel does not interpret.
   uint32_t RandomSeed = 1;
 
