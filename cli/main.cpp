@@ -7,6 +7,7 @@
 #include "base/File.h"
 #include "base/Language.h"
 #include "cli/Commands.h"
+#include "link/Serial.h"
 #include "model/DataRoot.h"
 #include "model/Registry.h"
 
@@ -48,6 +49,8 @@ int main(int argc, char** argv)
   auto* create = app.add_subcommand("new", "Create a new project for a panel model");
   create->add_option("--model", newModel, "Panel model name")->required();
   create->add_option("-o,--output", newOut, "Project file to write")->required();
+
+  auto* ports = app.add_subcommand("ports", "List the serial ports of this machine");
 
   auto* protocols = app.add_subcommand("protocols", "List protocols and controllers with their register rules");
 
@@ -142,6 +145,10 @@ int main(int argc, char** argv)
   }
   if (*expr) {
     if (!ShowExpression(exprText, exprProtocol, exprController, exprType, std::cout, error)) return Fail(error);
+    return 0;
+  }
+  if (*ports) {
+    for (const std::string& entry : ListPorts({})) std::cout << entry << "\n";
     return 0;
   }
   if (*protocols) {
