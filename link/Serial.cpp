@@ -128,7 +128,10 @@ std::vector<std::string> ListPorts(const std::string& first)
       const char* name = sp_get_port_name(ports[i]);
       if (!name || !*name) continue;
       const char* desc = sp_get_port_description(ports[i]);
-      std::string entry = desc && *desc && std::string(desc) != name ? std::string(name) + " - (" + desc + ")" : name;
+      // A description that only repeats the device name says nothing.
+      std::string n = name, d = desc ? desc : "";
+      bool useful = !d.empty() && d != n && d != n.substr(n.find_last_of('/') + 1);
+      std::string entry = useful ? n + " - (" + d + ")" : n;
       if (std::find(entries.begin(), entries.end(), entry) == entries.end()) entries.push_back(entry);
     }
     sp_free_port_list(ports);
