@@ -349,8 +349,8 @@ bool PackProject(const std::string& json, std::vector<uint8_t>& file, std::strin
   TJson top;
   if (!ParseJson(json, top, error)) return false;
   const TJson* magic = top.Get("magic");
-  if (!magic || magic->K != TJson::String || magic->S.size() != 4) {
-    error = "\"magic\" must be a four-letter text";
+  if (!magic || magic->K != TJson::String || magic->S != kProjectMagic) {
+    error = std::string("\"magic\" must be \"") + kProjectMagic + "\"";
     return false;
   }
   TZmStream out;

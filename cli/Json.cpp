@@ -149,6 +149,16 @@ private:
       char c = T[P++];
       if (c == '"') return true;
       if (static_cast<unsigned char>(c) < 0x20) return Fail("control character in string");
+      if (static_cast<unsigned char>(c) >= 0x80) {
+        // JSON text is UTF-8: a byte sequence that is not one is an error, not a guess.
+        size_t at = P - 1, next = at;
+        char32_t cp = DecodeUtf8(T, next);
+        bool replacement = next - at == 3 && T.compare(at, 3, "\xEF\xBF\xBD") == 0;
+        if ((cp == 0xFFFD && !replacement) || (cp >= 0xD800 && cp <= 0xDFFF)) return Fail("invalid UTF-8 in string");
+        s.append(T.substr(at, next - at));
+        P = next;
+        continue;
+      }
       if (c != '\\') {
         s.push_back(c);
         continue;

@@ -119,6 +119,9 @@ TEST(DumpPack, BadInputGivesAClearError)
       "{\"magic\":\"ksv0\",\"fileInformation\":{\"class\":\"A\",\"properties\":[]},\"project\":{\"class\":\"B\",\"properties\":"
       "[{\"name\":\"X\",\"tag\":42,\"value\":1}]}}",
       std::string(5000, '['),
+      "{\"magic\":\"ksv0\",\"fileInformation\":{\"class\":\"A\xFF\",\"properties\":[]},\"project\":{\"hex\":\"\"}}",
+      "{\"magic\":\"ksv0\",\"fileInformation\":{\"class\":\"\xED\xA0\x80\",\"properties\":[]},\"project\":{\"hex\":\"\"}}",
+      "{\"magic\":\"ksv1\",\"fileInformation\":{\"class\":\"A\",\"properties\":[]},\"project\":{\"hex\":\"\"}}",
   };
   for (const std::string& j : badJson) {
     std::vector<uint8_t> file;
