@@ -2,7 +2,15 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMimeData>
+#include <QPlainTextEdit>
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -21,11 +29,16 @@
 #include <QVBoxLayout>
 
 #include "app/LanguageUi.h"
+#include "app/ProjectTree.h"
 #include "app/Prompts.h"
+#include "app/SceneEditor.h"
+#include "app/ToolPalette.h"
+#include "base/File.h"
 #include "base/Persistent.h"
 #include "devices/Model.h"
 #include "devices/Protocols.h"
 #include "model/Project.h"
+#include "model/Scenes.h"
 
 namespace {
 std::string Utf8(const QString& s) { return s.toUtf8().toStdString(); }
@@ -43,9 +56,9 @@ enum : int {
   kOpenFailedText = 2053,
   kSaveFailedText = 2054,
   kFileFilter = 2056,
-  kConfigurationNode = 221,
-  kCompileNode = 222,
-  kAlarmsNode = 223,
+  kPasteFailedText = 2060,
+  kNewCaption = 1100,
+  kModelsLabel = 1101,
 };
 
 QString FileFilter()
@@ -106,13 +119,34 @@ TFormMain::TFormMain(const QStringList& args, QWidget* parent) : QMainWindow(par
   actDownload = MakeAction("actDownload", QStringLiteral("actDownload"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_S));
   actDownload->setIcon(icon(QStyle::SP_ArrowRight));
   actAbout = MakeAction("actAbout", QStringLiteral("actAbout"));
+  actUndo = MakeAction("actUndo", QStringLiteral("Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z));
+  actUndo->setIcon(icon(QStyle::SP_ArrowBack));
+  actRedo = MakeAction("actRedo", QStringLiteral("Redo"), QKeySequence(Qt::CTRL | Qt::Key_Y));
+  actRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+  actRedo->setIcon(icon(QStyle::SP_ArrowForward));
+  actGroup = MakeAction("actGroup", QStringLiteral("Group"), QKeySequence(Qt::CTRL | Qt::Key_G));
+  actUngroup = MakeAction("actUngroup", QStringLiteral("Ungroup"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_G));
   for (QAction* a : findChildren<QAction*>(QString(), Qt::FindDirectChildrenOnly)) a->setParent(alMain);
   actTopLayer->setData(0);
   actBottonLayer->setData(1);
   actPrevLayer->setData(2);
   actNextLayer->setData(3);
 
+  connect(actNewFile, &QAction::triggered, this, &TFormMain::NewProject);
   connect(actOpenFile, &QAction::triggered, this, &TFormMain::OpenWithDialog);
+  connect(actUndo, &QAction::triggered, this, &TFormMain::Undo);
+  connect(actRedo, &QAction::triggered, this, &TFormMain::Redo);
+  connect(actCut, &QAction::triggered, this, [this] { RouteEdit(0); });
+  connect(actCopy, &QAction::triggered, this, [this] { RouteEdit(1); });
+  connect(actPaste, &QAction::triggered, this, [this] { RouteEdit(2); });
+  connect(actDelete, &QAction::triggered, this, [this] { RouteEdit(3); });
+  connect(actSelectAll, &QAction::triggered, this, [this] { RouteEdit(4); });
+  connect(actGroup, &QAction::triggered, this, [this] { RouteEdit(5); });
+  connect(actUngroup, &QAction::triggered, this, [this] { RouteEdit(6); });
+  for (QAction* a : {actTopLayer, actBottonLayer, actPrevLayer, actNextLayer})
+    connect(a, &QAction::triggered, this, [this, a] {
+      if (ClientPage && ClientPage->isVisible()) ClientPage->Order(a->data().toInt());
+    });
   connect(actSaveFile, &QAction::triggered, this, &TFormMain::Save);
   connect(actSaveAsFile, &QAction::triggered, this, &TFormMain::SaveAs);
   connect(actCloseFile, &QAction::triggered, this, &TFormMain::ConfirmClose);
@@ -127,9 +161,13 @@ TFormMain::TFormMain(const QStringList& args, QWidget* parent) : QMainWindow(par
   miFile->addAction(actExit);
   miEdit = menuBar()->addMenu(QStringLiteral("Edit"));
   miEdit->setObjectName(QStringLiteral("miEdit"));
+  miEdit->addActions({actUndo, actRedo});
+  miEdit->addSeparator();
   miEdit->addActions({actCut, actCopy, actPaste, actDelete, actSelectAll});
   miEdit->addSeparator();
   miEdit->addActions({actTopLayer, actBottonLayer, actPrevLayer, actNextLayer});
+  miEdit->addSeparator();
+  miEdit->addActions({actGroup, actUngroup});
   miHMI = menuBar()->addMenu(QStringLiteral("HMI"));
   miHMI->setObjectName(QStringLiteral("miHMI"));
   miHMI->addActions({actCompiler, actSimulation, actDownload});
@@ -158,6 +196,8 @@ TFormMain::TFormMain(const QStringList& args, QWidget* parent) : QMainWindow(par
   tbMain->addWidget(btnOpen);
   tbMain->addAction(actSaveFile);
   tbMain->addSeparator();
+  tbMain->addActions({actUndo, actRedo});
+  tbMain->addSeparator();
   tbMain->addActions({actCut, actCopy, actPaste, actDelete});
   tbMain->addSeparator();
   tbMain->addActions({actTopLayer, actBottonLayer, actPrevLayer, actNextLayer});
@@ -177,17 +217,21 @@ TFormMain::TFormMain(const QStringList& args, QWidget* parent) : QMainWindow(par
   gbxProject = new QGroupBox(QStringLiteral("gbxProject"), dplLeft);
   gbxProject->setObjectName(QStringLiteral("gbxProject"));
   auto* treeLayout = new QVBoxLayout(gbxProject);
-  tvProject = new QTreeWidget(gbxProject);
+  tvProject = new TZmProjectTreeView(gbxProject);
   tvProject->setObjectName(QStringLiteral("tvProject"));
-  tvProject->setHeaderHidden(true);
-  tvProject->setIndentation(19);
-  tvProject->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  tvProject->OnMoved = [this](TZmPersistent*) {
+    SetModified(true);
+    ShowNodePages();
+  };
+  connect(tvProject, &QTreeWidget::currentItemChanged, this, [this] { ShowNodePages(); });
   treeLayout->addWidget(tvProject);
   leftLayout->addWidget(gbxProject);
   pnlClient = new QWidget(row);
   pnlClient->setObjectName(QStringLiteral("pnlClient"));
+  (new QVBoxLayout(pnlClient))->setContentsMargins(0, 0, 0, 0);
   dplRight = new QWidget(row);
   dplRight->setObjectName(QStringLiteral("dplRight"));
+  (new QVBoxLayout(dplRight))->setContentsMargins(0, 0, 0, 0);
   row->addWidget(dplLeft);
   row->addWidget(pnlClient);
   row->addWidget(dplRight);
@@ -223,11 +267,19 @@ TFormMain::TFormMain(const QStringList& args, QWidget* parent) : QMainWindow(par
   TimerAutoOpen->setSingleShot(true);
   connect(TimerAutoOpen, &QTimer::timeout, this, &TFormMain::AutoOpen);
 
+  connect(qApp, &QApplication::focusChanged, this, [this] { UpdateEditActions(); });
+  connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this] { UpdateEditActions(); });
+
   UpdateCaption();
   UpdateActions();
 }
 
-TFormMain::~TFormMain() { WriteSettings(); }
+TFormMain::~TFormMain()
+{
+  WriteSettings();
+  // The pages let go of the project before it goes.
+  if (ClientPage) ClientPage->Detach();
+}
 
 QAction* TFormMain::MakeAction(const char* name, const QString& placeholder, const QKeySequence& shortcut)
 {
@@ -278,16 +330,83 @@ void TFormMain::AutoOpen()
   if (ProjectOpen || Modified || Arguments.size() > 1) return;
   QString path = Arguments.size() == 1 ? Arguments[0] : (Recent.Files.isEmpty() ? QString() : Recent.Files[0]);
   if (path.isEmpty() || !QFileInfo(path).isFile()) return;
-  if (!OpenFile(path, false)) MessageBoxText(FormatText(kOpenFailedText, {Utf8(path), Utf8(LastError)}), kCaption, ZmMb::Ok | ZmMb::IconError);
+  if (!OpenFile(path, false)) ShowOpenError(path);
 }
 
 void TFormMain::SetModified(bool modified)
 {
+  if (modified) {
+    ChangedOutsideUndo = true;
+  } else {
+    ChangedOutsideUndo = false;
+    UndoStack.MarkClean();
+  }
+  RefreshModified();
+}
+
+void TFormMain::RefreshModified()
+{
+  const bool modified = ChangedOutsideUndo || !UndoStack.IsClean();
   if (modified) SetNeedsCompile(true);
   if (Modified != modified) {
     Modified = modified;
     UpdateCaption();
   }
+  UpdateEditActions();
+}
+
+void TFormMain::SceneEdited(TZmScene* scene, TZmSnapshot before, TZmSnapshot after)
+{
+  if (UndoStack.Push(scene, std::move(before), std::move(after))) RefreshModified();
+}
+
+void TFormMain::Undo()
+{
+  if (TZmScene* s = UndoStack.Undo())
+    if (ClientPage && ClientPage->EditedScene() == s) ClientPage->SceneReplaced();
+  RefreshModified();
+}
+
+void TFormMain::Redo()
+{
+  if (TZmScene* s = UndoStack.Redo())
+    if (ClientPage && ClientPage->EditedScene() == s) ClientPage->SceneReplaced();
+  RefreshModified();
+}
+
+void TFormMain::AboutToDestroy(TZmPersistent* object)
+{
+  if (!object) return;
+  // Which scenes go with the object.
+  std::vector<TZmScene*> scenes;
+  switch (NodeKindOf(object)) {
+    case TZmNodeKind::Root:
+      if (Project->SceneGroups)
+        for (TZmSceneGroup* g : Project->SceneGroups->Groups) scenes.insert(scenes.end(), g->Scenes.begin(), g->Scenes.end());
+      break;
+    case TZmNodeKind::SceneGroup: {
+      auto* g = static_cast<TZmSceneGroup*>(object);
+      scenes = g->Scenes;
+      break;
+    }
+    case TZmNodeKind::Scene:
+      scenes.push_back(static_cast<TZmScene*>(object));
+      break;
+    default:
+      break;
+  }
+  for (TZmScene* s : scenes) {
+    if (ClientPage && ClientPage->EditedScene() == s) {
+      ClientPage->Detach();
+      ClientPage->hide();
+      dplRight->hide();
+    }
+    UndoStack.Forget(s);
+  }
+  if (NodeKindOf(object) == TZmNodeKind::Root) UndoStack.Clear();
+  // A single object of the edited scene: the editor drops its references.
+  if (ClientPage && ClientPage->EditedScene() && dynamic_cast<TZmComponent*>(object)) ClientPage->SceneReplaced();
+  UpdateEditActions();
 }
 
 void TFormMain::SetNeedsCompile(bool needsCompile) { NeedsCompile = needsCompile; }
@@ -301,11 +420,92 @@ void TFormMain::UpdateCaption()
 
 void TFormMain::UpdateActions()
 {
+  // A project whose model is not installed can still be saved and closed;
+  // only what needs the model waits for it.
   const bool known = ProjectOpen && Project->ModelKnown != 0;
-  for (QAction* a : {actSaveFile, actSaveAsFile, actCloseFile, actCompiler, actSimulation, actDownload}) a->setEnabled(known);
-  // Routed to the scene editor or the focused text field by later parts.
-  for (QAction* a : {actCut, actCopy, actPaste, actDelete, actSelectAll, actTopLayer, actBottonLayer, actPrevLayer, actNextLayer})
-    a->setEnabled(false);
+  for (QAction* a : {actSaveFile, actSaveAsFile, actCloseFile}) a->setEnabled(ProjectOpen);
+  for (QAction* a : {actCompiler, actSimulation, actDownload}) a->setEnabled(known);
+  UpdateEditActions();
+}
+
+void TFormMain::UpdateEditActions()
+{
+  // The one place that decides what the edit commands can do right now.
+  QWidget* f = QApplication::focusWidget();
+  const bool canvas = ClientPage && ClientPage->EditedScene() && ClientPage->isVisible() && f == ClientPage->ccEdit;
+  bool cut = false, copy = false, paste = false, del = false, all = false, layer = false, group = false, ungroup = false;
+  if (canvas) {
+    TFrameEditScene* e = ClientPage;
+    copy = e->CanCopy();
+    cut = copy && !e->SceneLocked();
+    paste = e->CanPaste();
+    del = true;
+    all = e->EditedScene()->ComponentGroup->Count() > 0;
+    layer = e->CanOrder();
+    group = !e->SceneLocked() && e->Selection.Count() > 1;
+    for (TZmComponent* c : e->Selection.Items) ungroup = ungroup || std::string_view(c->ClassName()) == "TZmComponentGroup";
+    ungroup = ungroup && !e->SceneLocked();
+  } else if (auto* line = qobject_cast<QLineEdit*>(f)) {
+    const QMimeData* m = QApplication::clipboard()->mimeData();
+    copy = line->hasSelectedText();
+    cut = copy && !line->isReadOnly();
+    paste = !line->isReadOnly() && m && m->hasText();
+    del = !line->isReadOnly() && (line->hasSelectedText() || line->cursorPosition() < line->text().size());
+    all = !line->text().isEmpty();
+  } else if (auto* text = qobject_cast<QPlainTextEdit*>(f)) {
+    const QMimeData* m = QApplication::clipboard()->mimeData();
+    copy = text->textCursor().hasSelection();
+    cut = copy && !text->isReadOnly();
+    paste = !text->isReadOnly() && m && m->hasText();
+    del = !text->isReadOnly() && (copy || !text->textCursor().atEnd());
+    all = !text->document()->isEmpty();
+  }
+  actCut->setEnabled(cut);
+  actCopy->setEnabled(copy);
+  actPaste->setEnabled(paste);
+  actDelete->setEnabled(del);
+  actSelectAll->setEnabled(all);
+  for (QAction* a : {actTopLayer, actBottonLayer, actPrevLayer, actNextLayer}) a->setEnabled(layer);
+  actGroup->setEnabled(group);
+  actUngroup->setEnabled(ungroup);
+  actUndo->setEnabled(UndoStack.CanUndo());
+  actRedo->setEnabled(UndoStack.CanRedo());
+}
+
+void TFormMain::RouteEdit(int command)
+{
+  QWidget* f = QApplication::focusWidget();
+  if (ClientPage && ClientPage->EditedScene() && f == ClientPage->ccEdit) {
+    switch (command) {
+      case 0: ClientPage->Cut(); break;
+      case 1: ClientPage->Copy(); break;
+      case 2: ClientPage->Paste(); break;
+      case 3: ClientPage->Delete(); break;
+      case 4: ClientPage->SelectAll(); break;
+      case 5: ClientPage->Group(); break;
+      case 6: ClientPage->Ungroup(); break;
+      default: break;
+    }
+  } else if (auto* line = qobject_cast<QLineEdit*>(f)) {
+    switch (command) {
+      case 0: line->cut(); break;
+      case 1: line->copy(); break;
+      case 2: line->paste(); break;
+      case 3: line->del(); break;
+      case 4: line->selectAll(); break;
+      default: break;
+    }
+  } else if (auto* text = qobject_cast<QPlainTextEdit*>(f)) {
+    switch (command) {
+      case 0: text->cut(); break;
+      case 1: text->copy(); break;
+      case 2: text->paste(); break;
+      case 3: text->textCursor().deleteChar(); break;
+      case 4: text->selectAll(); break;
+      default: break;
+    }
+  }
+  UpdateEditActions();
 }
 
 bool TFormMain::ConfirmClose()
@@ -322,30 +522,66 @@ bool TFormMain::ConfirmClose()
 void TFormMain::CloseProject()
 {
   Closing = true;
+  AboutToDestroy(Project.get());
+  if (ClientPage) ClientPage->hide();
+  dplRight->hide();
   ClearProject(*Project);
   ClearProjectTree();
   FileName.clear();
   ProjectOpen = false;
   Modified = false;
+  ChangedOutsideUndo = false;
+  UndoStack.Clear();
   NeedsCompile = true;
   Closing = false;
   UpdateCaption();
   UpdateActions();
 }
 
-bool TFormMain::OpenFile(const QString& path, bool asTemplate)
+bool TFormMain::LoadInto(TZmHMI& root, const QString& path, std::vector<uint8_t>& bytes)
 {
   std::string error;
   LastError.clear();
-  if (!LoadProject(*Project, Utf8(path), error)) {
+  if (!ReadWholeFile(Utf8(path), bytes, error) || !LoadProjectFromBytes(root, bytes, error)) {
     LastError = Q(error);
-    ProjectOpen = false;
-    ClearProjectTree();
-    UpdateActions();
     return false;
   }
+  return true;
+}
+
+bool TFormMain::CheckFile(const QString& path)
+{
+  std::unique_ptr<TZmHMI> scratch(NewObject<TZmHMI>());
+  std::vector<uint8_t> bytes;
+  return LoadInto(*scratch, path, bytes);
+}
+
+bool TFormMain::OpenFile(const QString& path, bool asTemplate)
+{
+  // The file is read into a scratch root: only a file that loads replaces
+  // the open project, which stays as it was otherwise.
+  std::vector<uint8_t> bytes;
+  {
+    std::unique_ptr<TZmHMI> scratch(NewObject<TZmHMI>());
+    if (!LoadInto(*scratch, path, bytes)) return false;
+  }
+  if (ProjectOpen) CloseProject();
+  std::string error;
+  if (!LoadProjectFromBytes(*Project, bytes, error)) {
+    LastError = Q(error);
+    ClearProject(*Project);
+    return false;
+  }
+  ProjectLoaded(asTemplate ? QString() : QFileInfo(path).absoluteFilePath());
+  return true;
+}
+
+void TFormMain::ProjectLoaded(const QString& fileName)
+{
   ProjectOpen = true;
-  FileName = asTemplate ? QString() : QFileInfo(path).absoluteFilePath();
+  FileName = fileName;
+  UndoStack.Clear();
+  ChangedOutsideUndo = false;
   Modified = false;
   NeedsCompile = true;
   BuildProjectTree();
@@ -353,7 +589,64 @@ bool TFormMain::OpenFile(const QString& path, bool asTemplate)
   Recent.Add(FileName);
   UpdateCaption();
   UpdateActions();
+  ShowNodePages();
+}
+
+const TZmModel* TFormMain::ModelDialog()
+{
+  QDialog d(this);
+  d.setObjectName(QStringLiteral("FormNewModel"));
+  d.setWindowTitle(Text(kNewCaption));
+  auto* column = new QVBoxLayout(&d);
+  column->addWidget(new QLabel(Text(kModelsLabel), &d));
+  auto* list = new QListWidget(&d);
+  std::vector<const TZmModel*> models;
+  for (size_t i = 0; i < TZmModels::Global().Count(); ++i) {
+    const TZmModel* m = TZmModels::Global().Item(i);
+    if (!m || !m->Valid) continue;
+    models.push_back(m);
+    list->addItem(Q(m->Name) + (m->Description.empty() ? QString() : QStringLiteral(" - ") + Q(m->Description)));
+  }
+  if (!models.empty()) list->setCurrentRow(0);
+  column->addWidget(list);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &d);
+  connect(buttons, &QDialogButtonBox::accepted, &d, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, &d, &QDialog::reject);
+  connect(list, &QListWidget::itemDoubleClicked, &d, &QDialog::accept);
+  column->addWidget(buttons);
+  TZmPromptScope busy(Prompts());
+  if (d.exec() != QDialog::Accepted || list->currentRow() < 0) return nullptr;
+  return models[static_cast<size_t>(list->currentRow())];
+}
+
+bool TFormMain::NewProject()
+{
+  if (!ConfirmClose()) return false;
+  const TZmModel* model = ChooseModel ? ChooseModel() : ModelDialog();
+  return model && NewProjectFor(model);
+}
+
+bool TFormMain::NewProjectFor(const TZmModel* model)
+{
+  if (!model) return false;
+  // The language's template project for the model, when there is one.
+  if (AppLanguage()) {
+    const QString path = Q(AppLanguage()->LanguageFolder()) + Q(model->Name) + QStringLiteral(".ksv");
+    if (QFileInfo(path).isFile() && OpenFile(path, true)) return true;
+  }
+  if (ProjectOpen) CloseProject();
+  ClearProject(*Project);
+  if (!NewFromModel(*Project, model)) {
+    ClearProject(*Project);
+    return false;
+  }
+  ProjectLoaded(QString());
   return true;
+}
+
+void TFormMain::ShowOpenError(const QString& path)
+{
+  MessageBoxText(FormatText(kOpenFailedText, {Utf8(path), Utf8(LastError)}), kCaption, ZmMb::Ok | ZmMb::IconError);
 }
 
 bool TFormMain::SaveFile(const QString& path)
@@ -365,6 +658,8 @@ bool TFormMain::SaveFile(const QString& path)
     return false;
   }
   FileName = Q(saved);
+  ChangedOutsideUndo = false;
+  UndoStack.MarkClean();
   Modified = false;
   NeedsCompile = false;
   Recent.Add(FileName);
@@ -395,9 +690,14 @@ bool TFormMain::SaveAs()
 void TFormMain::OpenWithDialog()
 {
   QString path = Prompts().OpenFileName(this, DialogFolder(), FileFilter());
-  if (path.isEmpty() || !ConfirmClose()) return;
-  if (!OpenFile(path, false))
-    MessageBoxText(FormatText(kOpenFailedText, {Utf8(path), Utf8(LastError)}), kCaption, ZmMb::Ok | ZmMb::IconError);
+  if (path.isEmpty()) return;
+  // A file that does not load never costs the open project anything.
+  if (!CheckFile(path)) {
+    ShowOpenError(path);
+    return;
+  }
+  if (!ConfirmClose()) return;
+  if (!OpenFile(path, false)) ShowOpenError(path);
 }
 
 void TFormMain::OpenRecent(const QString& path)
@@ -409,9 +709,12 @@ void TFormMain::OpenRecent(const QString& path)
     MessageBoxText(FormatText(kRecentGoneText, {Utf8(path)}), kFileNotFoundCaption, ZmMb::Ok | ZmMb::IconWarning);
     return;
   }
+  if (!CheckFile(path)) {
+    ShowOpenError(path);
+    return;
+  }
   if (!ConfirmClose()) return;
-  if (!OpenFile(path, false))
-    MessageBoxText(FormatText(kOpenFailedText, {Utf8(path), Utf8(LastError)}), kCaption, ZmMb::Ok | ZmMb::IconError);
+  if (!OpenFile(path, false)) ShowOpenError(path);
 }
 
 void TFormMain::SwitchLanguage(int id)
@@ -445,21 +748,61 @@ void TFormMain::LoadDataFolders()
 
 void TFormMain::ClearProjectTree()
 {
-  tvProject->clear();
+  tvProject->ClearNodes();
   dplLeft->hide();
 }
 
 void TFormMain::BuildProjectTree()
 {
-  // The project node and the fixed nodes; scenes, ports and alarms are added
-  // by the tree's own part.
-  tvProject->clear();
-  auto* root = new QTreeWidgetItem(tvProject, {Q(Project->GetDisplayName())});
-  new QTreeWidgetItem(root, {Text(kAlarmsNode)});
-  new QTreeWidgetItem(root, {Text(kConfigurationNode)});
-  new QTreeWidgetItem(tvProject, {Text(kCompileNode)});
-  root->setExpanded(true);
-  tvProject->setCurrentItem(root);
+  tvProject->Build(*Project);
   dplLeft->show();
   dplLeft->resize(280, dplLeft->height());
+}
+
+void TFormMain::ShowNodePages()
+{
+  if (Closing) return;
+  TZmPersistent* object = TZmProjectTreeView::ObjectOf(tvProject->currentItem());
+  // Scenes, scene groups and alarms may be dragged; nothing else.
+  const TZmNodeKind kind = NodeKindOf(object);
+  tvProject->setDragEnabled(kind == TZmNodeKind::Scene || kind == TZmNodeKind::SceneGroup || kind == TZmNodeKind::Alarm);
+  if (kind == TZmNodeKind::Scene) {
+    if (!ClientPage) {
+      ClientPage = new TFrameEditScene(pnlClient);
+      pnlClient->layout()->addWidget(ClientPage);
+      TranslateComponent(ClientPage);
+      ClientPage->OnEdited = [this](TZmScene* s, TZmSnapshot before, TZmSnapshot after) {
+        SceneEdited(s, std::move(before), std::move(after));
+      };
+      ClientPage->OnSelectionChanged = [this] { UpdateEditActions(); };
+      ClientPage->OnToolDone = [this] {
+        if (RightPage) RightPage->Cursor();
+      };
+      ClientPage->OnPasteError = [](const QString& why) {
+        MessageBoxText(FormatText(kPasteFailedText, {Utf8(why)}), kCaption, ZmMb::Ok | ZmMb::IconError);
+      };
+    }
+    if (!RightPage) {
+      RightPage = new TFrameToolPalette(dplRight);
+      dplRight->layout()->addWidget(RightPage);
+      TranslateComponent(RightPage);
+      RightPage->OnToolChanged = [this](int32_t code) {
+        if (ClientPage) ClientPage->ToolCode = code;
+      };
+    }
+    if (ClientPage->Attach(object, &EditOptions)) {
+      ClientPage->show();
+      pnlClient->show();
+      RightPage->Cursor();
+      dplRight->show();
+      UpdateEditActions();
+      return;
+    }
+  }
+  if (ClientPage) {
+    ClientPage->Detach();
+    ClientPage->hide();
+  }
+  dplRight->hide();
+  UpdateEditActions();
 }

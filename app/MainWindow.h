@@ -6,19 +6,28 @@
 // flows with their prompts, the language menu and the start-up auto-open.
 #include <QMainWindow>
 #include <QStringList>
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "app/RecentFiles.h"
 #include "app/SceneEditOpt.h"
 #include "app/Settings.h"
+#include "app/UndoStack.h"
 
 class QAction;
 class QGroupBox;
 class QMenu;
 class QTimer;
 class QToolBar;
-class QTreeWidget;
+class QTreeWidgetItem;
+class TFrameEditScene;
+class TFrameToolPalette;
 class TZmHMI;
+class TZmModel;
+class TZmPersistent;
+class TZmProjectTreeView;
+class TZmScene;
 
 class TFormMain : public QMainWindow {
   Q_OBJECT
@@ -29,7 +38,11 @@ public:
 
   TZmHMI& Root() { return *Project; }
   bool HasProject() const { return ProjectOpen; }
+  // true: a change the undo history does not hold (it stays until saved);
+  // false: the project equals its file again.
   void SetModified(bool modified);
+  // Modified follows the undo position and the changes outside it.
+  void RefreshModified();
   void SetNeedsCompile(bool needsCompile);
   void UpdateCaption();
   void UpdateActions();
@@ -37,7 +50,27 @@ public:
   // File flows. False when the user cancelled or the operation failed.
   bool ConfirmClose();
   void CloseProject();
+  // Reads the file into a scratch root first: a file that does not load
+  // leaves the current project as it was (LastError says why).
   bool OpenFile(const QString& path, bool asTemplate);
+  // Whether a file loads, without touching the project.
+  bool CheckFile(const QString& path);
+  // New project: close, choose a model, the language's template or an empty project.
+  bool NewProject();
+  bool NewProjectFor(const TZmModel* model);
+  // The model chooser; tests replace it.
+  std::function<const TZmModel*()> ChooseModel;
+  const TZmModel* ModelDialog();
+  // An object and everything beneath it is about to be destroyed: every
+  // view lets go of it first.
+  void AboutToDestroy(TZmPersistent* object);
+  void Undo();
+  void Redo();
+  // Records a scene edit (the editor and later the pages call it).
+  void SceneEdited(TZmScene* scene, TZmSnapshot before, TZmSnapshot after);
+  // Shows the pages for the selected tree node.
+  void ShowNodePages();
+  void UpdateEditActions();
   bool SaveFile(const QString& path);
   bool Save();
   bool SaveAs();
@@ -64,17 +97,22 @@ public:
   TZmAppSettings Settings;
   QStringList Arguments;
   QTimer* TimerAutoOpen = nullptr;
+  TZmUndoStack UndoStack;
+  bool ChangedOutsideUndo = false;
+  TFrameEditScene* ClientPage = nullptr;
+  TFrameToolPalette* RightPage = nullptr;
 
   QAction *actNewFile, *actOpenFile, *actSaveFile, *actSaveAsFile, *actCloseFile, *actExit;
   QAction *actCut, *actCopy, *actPaste, *actDelete, *actSelectAll;
   QAction *actTopLayer, *actBottonLayer, *actPrevLayer, *actNextLayer;
+  QAction *actUndo, *actRedo, *actGroup, *actUngroup;
   QAction *actCompiler, *actSimulation, *actDownload, *actAbout;
   QMenu *miFile, *miEdit, *miHMI, *miTools, *miLanguage, *miHelp;
   QMenu* pmOpenFile;
   QToolBar* tbMain;
   QWidget *dplLeft, *pnlClient, *dplBottom, *dplRight;
   QGroupBox* gbxProject;
-  QTreeWidget* tvProject;
+  TZmProjectTreeView* tvProject;
 
 signals:
   // After a language switch: later parts reload what depends on the language.
@@ -92,6 +130,10 @@ private:
   void BuildProjectTree();
   void ClearProjectTree();
   QString DialogFolder() const;
+  bool LoadInto(TZmHMI& root, const QString& path, std::vector<uint8_t>& bytes);
+  void ProjectLoaded(const QString& fileName);
+  void ShowOpenError(const QString& path);
+  void RouteEdit(int command);
 
   std::unique_ptr<TZmHMI> Project;
   bool ProjectOpen = false;

@@ -8,11 +8,13 @@
 
 #include "AppSupport.h"
 #include "app/MainWindow.h"
+#include "app/ProjectTree.h"
 #include "app/Settings.h"
 #include "app/Startup.h"
 #include "base/Language.h"
 #include "devices/Model.h"
 #include "model/Project.h"
+#include "model/Scenes.h"
 
 namespace {
 
@@ -207,17 +209,20 @@ TEST_F(MainWindow, RecentEntryOfAMissingFileIsDroppedBeforeClosing)
   EXPECT_TRUE(w.HasProject());
   EXPECT_TRUE(w.Modified);
 
-  // A damaged file from the menu: the message says so.
+  // A damaged file from the menu: the message says so, and the open
+  // project is neither closed nor asked about.
   QFile bad(Dir.filePath("bad.ksv"));
   ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
   bad.write("not a project");
   bad.close();
   Script->Asked.clear();
-  Script->Answers = {ZmMb::IdNo, ZmMb::IdOk};
+  Script->Answers = {ZmMb::IdOk};
   w.OpenRecent(bad.fileName());
-  EXPECT_FALSE(w.HasProject());
-  ASSERT_EQ(Script->Asked.size(), 2);
-  EXPECT_TRUE(Script->Asked[1].startsWith(Text(1000) + '|'));
+  EXPECT_TRUE(w.HasProject());
+  EXPECT_TRUE(w.Modified);
+  EXPECT_EQ(w.FileName, QFileInfo(Demo).absoluteFilePath());
+  ASSERT_EQ(Script->Asked.size(), 1);
+  EXPECT_TRUE(Script->Asked[0].startsWith(Text(1000) + '|'));
 }
 
 TEST_F(MainWindow, SettingsAreWrittenBackOnce)
@@ -333,4 +338,136 @@ TEST_F(MainWindow, GrabToPng)
   QApplication::processEvents();
   EXPECT_TRUE(w.miFile->grab().save(QStringLiteral(KESTRAVA_BUILD_DIR "/app-filemenu.png")));
   w.miFile->hide();
+}
+
+TEST_F(MainWindow, FailedSaveKeepsTheProjectAndCancelsTheClose)
+{
+  TFormMain w;
+  ASSERT_TRUE(w.OpenFile(Demo, false));
+  w.SetModified(true);
+  // The file's folder vanished: the save fails, the user is told, nothing closes.
+  w.FileName = Dir.filePath("gone/demo.ksv");
+  Script->Asked.clear();
+  Script->Answers = {ZmMb::IdYes, ZmMb::IdOk};
+  EXPECT_FALSE(w.ConfirmClose());
+  EXPECT_TRUE(w.HasProject());
+  EXPECT_TRUE(w.Modified);
+  ASSERT_EQ(Script->Asked.size(), 2);
+  EXPECT_TRUE(Script->Asked[1].contains("gone"));
+  // The same through the window's close.
+  w.show();
+  Script->Answers = {ZmMb::IdYes, ZmMb::IdOk};
+  EXPECT_FALSE(w.close());
+  EXPECT_TRUE(w.HasProject());
+}
+
+TEST_F(MainWindow, SaveAsForcesTheExtensionBeforeAskingToReplace)
+{
+  TFormMain w;
+  ASSERT_TRUE(w.OpenFile(Demo, false));
+  QFile::copy(Demo, Dir.filePath("plant.ksv"));
+  const QByteArray kept = [&] {
+    QFile f(Dir.filePath("plant.ksv"));
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+  }();
+  w.Root().Title = "changed";
+  w.SetModified(true);
+  // "plant.bak" is saved as "plant.ksv", which exists: the question comes first.
+  Script->Asked.clear();
+  Script->FileNames = {Dir.filePath("plant.bak")};
+  Script->Answers = {ZmMb::IdNo};
+  EXPECT_FALSE(w.SaveAs());
+  ASSERT_EQ(Script->Asked.size(), 1);
+  EXPECT_EQ(Script->Asked[0], Text(2003) + '|' + Text(2048));
+  QFile f(Dir.filePath("plant.ksv"));
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_EQ(f.readAll(), kept);
+  EXPECT_TRUE(w.Modified);
+}
+
+TEST_F(MainWindow, OpeningABadFileLeavesTheProjectUntouched)
+{
+  TFormMain w;
+  ASSERT_TRUE(w.OpenFile(Demo, false));
+  w.SetModified(true);
+  const std::vector<uint8_t> before = SaveProjectToBytes(w.Root());
+  QFile bad(Dir.filePath("bad.ksv"));
+  ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+  bad.write("ksv0 and then nothing sensible");
+  bad.close();
+  for (const QString& path : {bad.fileName(), Dir.filePath("missing.ksv")}) {
+    Script->Asked.clear();
+    Script->FileNames = {path};
+    Script->Answers = {ZmMb::IdOk};
+    w.OpenWithDialog();
+    ASSERT_EQ(Script->Asked.size(), 1) << "only the message, no save prompt";
+    EXPECT_TRUE(Script->Asked[0].contains(path));
+    EXPECT_TRUE(w.HasProject());
+    EXPECT_TRUE(w.Modified);
+    EXPECT_EQ(w.FileName, QFileInfo(Demo).absoluteFilePath());
+    EXPECT_EQ(SaveProjectToBytes(w.Root()), before);
+    EXPECT_GT(w.tvProject->topLevelItemCount(), 0);
+  }
+  // A good file: then the save question, then the switch.
+  Script->Asked.clear();
+  Script->FileNames = {Other};
+  Script->Answers = {ZmMb::IdNo};
+  w.OpenWithDialog();
+  EXPECT_EQ(Script->Asked.size(), 1);
+  EXPECT_EQ(w.FileName, QFileInfo(Other).absoluteFilePath());
+  EXPECT_FALSE(w.Modified);
+}
+
+TEST_F(MainWindow, NewProjectFromAModel)
+{
+  TFormMain w;
+  int asked = 0;
+  const TZmModel* model = TZmModels::Global().FindByName("KP320");
+  ASSERT_NE(model, nullptr);
+  w.ChooseModel = [&] {
+    ++asked;
+    return model;
+  };
+  // Modified: Yes, then a cancelled Save As: nothing closes, no model question.
+  ASSERT_TRUE(w.OpenFile(Demo, false));
+  w.SetModified(true);
+  w.FileName.clear();
+  Script->Answers = {ZmMb::IdYes};
+  EXPECT_FALSE(w.NewProject());
+  EXPECT_EQ(asked, 0);
+  EXPECT_TRUE(w.HasProject());
+  // No: the language's template for the model.
+  Script->Answers = {ZmMb::IdNo};
+  ASSERT_TRUE(w.NewProject());
+  EXPECT_EQ(asked, 1);
+  EXPECT_EQ(w.Root().ModelID, model->ID);
+  EXPECT_TRUE(w.FileName.isEmpty());
+  EXPECT_FALSE(w.Modified);
+  EXPECT_TRUE(w.actSaveFile->isEnabled());
+  // Without a template: an empty project of the model.
+  ASSERT_TRUE(w.ConfirmClose());
+  w.ChooseModel = [] { return static_cast<const TZmModel*>(nullptr); };
+  EXPECT_FALSE(w.NewProject());
+  EXPECT_FALSE(w.HasProject());
+  SetAppLanguage(nullptr);  // no language folder, no template
+  ASSERT_TRUE(w.NewProjectFor(model));
+  EXPECT_EQ(w.Root().SceneGroups->Count(), 1u);
+  EXPECT_EQ(w.Root().SceneGroups->Item(0)->Count(), 0u);
+}
+
+TEST_F(MainWindow, EditCommandsFollowTheFocus)
+{
+  TFormMain w;
+  w.show();
+  ASSERT_TRUE(w.OpenFile(Demo, false));
+  EXPECT_FALSE(w.actCopy->isEnabled());
+  EXPECT_FALSE(w.actTopLayer->isEnabled());
+  EXPECT_FALSE(w.actUndo->isEnabled());
+  // A project whose model is not installed can be saved and closed, not compiled.
+  w.Root().ModelKnown = 0;
+  w.UpdateActions();
+  EXPECT_TRUE(w.actSaveFile->isEnabled());
+  EXPECT_TRUE(w.actCloseFile->isEnabled());
+  EXPECT_FALSE(w.actCompiler->isEnabled());
 }

@@ -1,0 +1,206 @@
+#pragma once
+// The scene editor page: the panel model's front picture with the scene
+// canvas inside it. The canvas shows the scene through our own drawing
+// context, pixel for pixel what the panel shows, enlarged by the zoom.
+// Objects are selected, moved and resized here; every committed change is
+// reported with the scene's stored form before and after it (undo).
+#include <QString>
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "app/UndoStack.h"
+#include "base/Persistent.h"
+#include "model/Component.h"
+
+class QCheckBox;
+class QGroupBox;
+class QScrollArea;
+class TZmDC;
+class TZmModel;
+class TZmScene;
+struct TZmSceneEditOpt;
+
+// The private clipboard format of copied screen objects.
+extern const char* const kSceneClipboardMime;
+
+// Snap lines of one scene: per column and per row, which edges lie there.
+class TZmObjectSnap {
+public:
+  struct Line {
+    uint32_t Flags = 0;
+    int32_t Min = 0xFFFF, Max = 0;
+  };
+  void Reset(int32_t width, int32_t height);
+  void Add(const TZmRectValue& r);
+  // The first line near x with one of the flags of `mask`: x, x+1, x-1, ...
+  // up to x +- (tolerance - 1); -1 when there is none.
+  int32_t FindColumn(int32_t x, int32_t tolerance, uint32_t mask) const;
+  int32_t FindRow(int32_t y, int32_t tolerance, uint32_t mask) const;
+  const Line* Column(int32_t x) const;
+  const Line* Row(int32_t y) const;
+
+private:
+  static int32_t Find(const std::vector<Line>& lines, int32_t v, int32_t tolerance, uint32_t mask);
+  std::vector<Line> Cols, Rows;
+};
+
+// The largest whole zoom (100 to 1600 percent) at which a picture of
+// pictureW x pictureH half-pixels fits an area of areaW x areaH.
+int32_t FitZoom(int32_t pictureW, int32_t pictureH, int32_t areaW, int32_t areaH);
+
+class TFrameEditScene;
+
+// ccEdit: the scene at the current zoom; mouse and keys go to the page.
+class TZmSceneCanvas : public QWidget {
+  Q_OBJECT
+public:
+  explicit TZmSceneCanvas(TFrameEditScene* page, QWidget* parent);
+
+protected:
+  void paintEvent(QPaintEvent*) override;
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseMoveEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+  void wheelEvent(QWheelEvent* e) override;
+  bool focusNextPrevChild(bool) override { return false; }  // arrow and tab keys stay here
+
+private:
+  TFrameEditScene* Page;
+};
+
+// imgEdit: the model's edit picture, with its keys.
+class TZmModelPicture : public QWidget {
+  Q_OBJECT
+public:
+  explicit TZmModelPicture(TFrameEditScene* page, QWidget* parent);
+
+protected:
+  void paintEvent(QPaintEvent*) override;
+  void mouseMoveEvent(QMouseEvent* e) override;
+  void mousePressEvent(QMouseEvent* e) override;
+
+private:
+  TFrameEditScene* Page;
+};
+
+class TFrameEditScene : public QWidget {
+  Q_OBJECT
+public:
+  explicit TFrameEditScene(QWidget* parent = nullptr);
+  ~TFrameEditScene() override;
+
+  // Page contract: a scene, or a screen object whose scene is edited with
+  // the object selected. False (page empty) for anything else or a scene
+  // whose model is not installed.
+  bool Attach(TZmPersistent* object, TZmSceneEditOpt* options);
+  // Lets go of the scene (it is about to be destroyed or the project closes).
+  void Detach();
+  TZmScene* EditedScene() const { return Scene; }
+
+  // Commands of the main window.
+  void Cut();
+  void Copy();
+  // False when nothing was pasted; `error` says why when the data was bad.
+  bool Paste(QString* error = nullptr);
+  void Delete();
+  void SelectAll();
+  void Order(int kind);
+  void Group();
+  void Ungroup();
+  bool CanCopy() const;
+  bool CanPaste() const;
+  bool CanOrder() const;
+  bool SceneLocked() const;
+
+  void Refresh();
+  void SelectObject(TZmComponent* c);
+  // The scene was rewritten from a snapshot: the old objects are gone.
+  void SceneReplaced();
+
+  // Editing, in scene pixels (the canvas converts its mouse events).
+  void MouseDown(QPoint p, Qt::MouseButtons buttons, Qt::KeyboardModifiers mods);
+  void MouseMove(QPoint p, Qt::MouseButtons buttons, Qt::KeyboardModifiers mods);
+  void MouseUp(QPoint p, Qt::MouseButtons buttons, Qt::KeyboardModifiers mods);
+  bool KeyDown(int key, Qt::KeyboardModifiers mods);
+  void SetZoom(int32_t zoom);
+  void FitToArea();
+  QPoint ToScene(QPoint canvasPos, bool snap) const;
+  // Hit test: the object at p and the handle kind (15 for the body).
+  TZmComponent* HitTest(QPoint p, int32_t& kind, bool forDown) const;
+
+  // What the canvas shows (scene pixels, RGB565) and the pick map.
+  const TZmDC* Screen() const { return ScreenImage.get(); }
+  const TZmDC* Pick() const { return PickImage.get(); }
+  QString Readout() const;
+
+  // The active tool: -1 selection, else the type code of what is placed.
+  int32_t ToolCode = -1;
+  // Runs after a committed edit with the scene's record before and after.
+  std::function<void(TZmScene*, TZmSnapshot before, TZmSnapshot after)> OnEdited;
+  // Runs when the selection changed (the main window updates its commands).
+  std::function<void()> OnSelectionChanged;
+  // Runs when a tool finished placing an object (back to the selection tool).
+  std::function<void()> OnToolDone;
+  // Runs when pasting failed, with the reason.
+  std::function<void(const QString&)> OnPasteError;
+
+  TZmScene* Scene = nullptr;
+  const TZmModel* Model = nullptr;
+  int32_t Zoom = 200;
+  TZmSceneEditOpt* Options = nullptr;
+  std::unique_ptr<TZmDC> SceneImage, ScreenImage, PickImage;
+  TZmComponentRefs Selection, BandList, PickList, HandleList;
+  TZmObjectSnap Snap;
+  int32_t BandMode = 0, DragMode = 0;
+  bool Moved = false;
+  QPoint Points[2];
+  int32_t PasteCount = 0;
+  int32_t HandleKind = 0;
+  TZmComponent* HandleObject = nullptr;
+  uint32_t ClipboardOwner = 0;  // an id of this window, written into copies
+
+  QGroupBox *gbxCaption, *gbxOption;
+  QScrollArea* sbxEdit;
+  TZmModelPicture* imgEdit;
+  TZmSceneCanvas* ccEdit;
+  QCheckBox* ckbShowgrid;
+
+protected:
+  bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+  friend class TZmSceneCanvas;
+  friend class TZmModelPicture;
+  void Reset();
+  void Layout();
+  void SetReadout(const QString& text);
+  void DrawBackground(TZmDC& dc);
+  void RedrawScene();
+  void DrawHandles();
+  void DrawObjectHandles(TZmComponent* c, bool highlighted);
+  void RebuildPick();
+  void SelectionChanged();
+  void RebuildSnap(bool exceptSelection);
+  void ApplyBand();
+  TZmRectValue SelectionBounds();
+  QPoint SnapMove(const TZmRectValue& b, QPoint d, std::vector<int32_t>* cols, std::vector<int32_t>* rows) const;
+  QPoint SnapResize(const TZmRectValue& b, int32_t kind, QPoint d, std::vector<int32_t>* cols, std::vector<int32_t>* rows) const;
+  QPoint ClampMove(const TZmRectValue& b, QPoint d) const;
+  void Preview(int32_t handle, QPoint d, const TZmRectValue& shown, const std::vector<int32_t>& cols,
+               const std::vector<int32_t>& rows);
+  void CommitMove(int32_t handle, QPoint d);
+  void Commit(const TZmSnapshot& before);
+  void ShowRect(const TZmRectValue& r);
+  // Drawing tools.
+  void ToolDown(QPoint p);
+  void ToolMove(QPoint p);
+  void ToolUp(QPoint p, Qt::KeyboardModifiers mods);
+  const struct TZmModelKey* KeyAt(QPoint picturePos) const;
+
+  QString ReadoutText;
+  bool ToolDragging = false;
+};

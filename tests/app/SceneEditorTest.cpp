@@ -1,0 +1,505 @@
+// The scene editor inside the main window: what the canvas shows, placing,
+// selecting, moving and resizing objects, undo and redo, the clipboard,
+// layer order and groups.
+#include <QClipboard>
+#include <QFile>
+#include <QGroupBox>
+#include <QMimeData>
+#include <QScrollArea>
+#include <QTest>
+
+#include "AppSupport.h"
+#include "app/MainWindow.h"
+#include "app/ProjectTree.h"
+#include "app/SceneEditor.h"
+#include "app/ToolPalette.h"
+#include "base/Language.h"
+#include "base/Stream.h"
+#include "devices/Model.h"
+#include "graphics/DC.h"
+#include "graphics/SurfacePng.h"
+#include "model/Project.h"
+#include "model/Scenes.h"
+#include "model/Shapes.h"
+
+namespace {
+
+class SceneEditor : public AppTest {
+protected:
+  void SetUp() override
+  {
+    AppTest::SetUp();
+    Language = std::make_unique<TZmLanguageResources>(DataRoot().toStdString());
+    ASSERT_EQ(Language->SelectLanguage(1033), 0);
+    SetAppLanguage(Language.get());
+    ASSERT_TRUE(Dir.isValid());
+    W = std::make_unique<TFormMain>();
+    W->resize(1100, 800);
+    W->show();
+    // Plain behaviour for the geometry checks; the snap rules have tests of their own.
+    W->EditOptions.SnapToObjects = 0;
+    W->EditOptions.SnapToGrid = 0;
+    W->EditOptions.LabelMode = 0;
+  }
+  void TearDown() override
+  {
+    W.reset();
+    AppTest::TearDown();
+  }
+  // A new KP320 project (from its template) with two scenes.
+  void NewProject()
+  {
+    const TZmModel* model = TZmModels::Global().FindByName("KP320");
+    ASSERT_NE(model, nullptr);
+    W->ChooseModel = [model] { return model; };
+    ASSERT_TRUE(W->NewProject());
+    TZmSceneGroup* g = W->Root().SceneGroups->Item(0);
+    ASSERT_NE(g, nullptr);
+    while (g->Count() < 2) ASSERT_NE(g->AddScene(), nullptr);
+    W->tvProject->Build(W->Root());
+    W->SetModified(false);
+  }
+  TZmScene* SceneAt(size_t i) { return W->Root().SceneGroups->Item(0)->Item(i); }
+  TFrameEditScene* Show(TZmScene* s)
+  {
+    W->tvProject->setCurrentItem(W->tvProject->NodeOf(s));
+    QApplication::processEvents();
+    return W->ClientPage;
+  }
+  TZmComponent* Place(TFrameEditScene* e, int32_t tool, QPoint a, QPoint b)
+  {
+    e->ToolCode = tool;
+    e->MouseDown(a, Qt::LeftButton, Qt::NoModifier);
+    e->MouseMove(b, Qt::LeftButton, Qt::NoModifier);
+    e->MouseUp(b, Qt::LeftButton, Qt::NoModifier);
+    e->ToolCode = -1;
+    auto& m = e->EditedScene()->ComponentGroup->Members;
+    return m.empty() ? nullptr : m.back();
+  }
+  void Drag(TFrameEditScene* e, QPoint a, QPoint b, Qt::KeyboardModifiers mods = Qt::NoModifier)
+  {
+    e->MouseDown(a, Qt::LeftButton, mods);
+    if (a != b) e->MouseMove(b, Qt::LeftButton, mods);
+    e->MouseUp(b, Qt::LeftButton, mods);
+  }
+  static TZmRectValue R(int l, int t, int r, int b) { return {l, t, r, b}; }
+  std::unique_ptr<TZmLanguageResources> Language;
+  std::unique_ptr<TFormMain> W;
+  QTemporaryDir Dir;
+};
+
+}  // namespace
+
+// Readable rectangles in failures (found next to the type).
+void PrintTo(const TZmRectValue& r, std::ostream* os);
+void PrintTo(const TZmRectValue& r, std::ostream* os) { *os << '(' << r.Left << ',' << r.Top << ',' << r.Right << ',' << r.Bottom << ')'; }
+
+TEST(SceneEditorZoom, FitsTheLargestWholeZoom)
+{
+  struct Case {
+    int pw, ph, aw, ah, zoom;
+  } cases[] = {
+      {320, 240, 1000 - 16, 800 - 16, 300},  // a 640 x 480 edit picture in a 1000 x 800 area
+      {320, 240, 300 - 16, 300 - 16, 100},   // does not fit at all
+      {100, 50, 2000, 2000, 1600},           // never beyond 1600
+      {320, 240, 320, 240, 100},             // exactly
+      {0, 0, 500, 500, 100},                 // no picture
+  };
+  for (const Case& c : cases) EXPECT_EQ(FitZoom(c.pw, c.ph, c.aw, c.ah), c.zoom) << c.pw << 'x' << c.ph << " in " << c.aw << 'x' << c.ah;
+}
+
+TEST(SceneEditorSnap, LinesOfTheBordersAndObjects)
+{
+  TZmObjectSnap s;
+  s.Reset(100, 50);
+  EXPECT_EQ(s.FindColumn(0, 2, 4), 0);
+  EXPECT_EQ(s.FindColumn(1, 2, 4), 0);   // one pixel away still snaps
+  EXPECT_EQ(s.FindColumn(2, 2, 4), -1);  // two do not
+  EXPECT_EQ(s.FindColumn(50, 2, 16), 50);
+  EXPECT_EQ(s.FindRow(48, 2, 2), 49);
+  s.Add({10, 20, 30, 40});
+  EXPECT_EQ(s.FindColumn(11, 2, 1), 10);
+  EXPECT_EQ(s.FindColumn(20, 2, 16), 20);
+  EXPECT_EQ(s.Column(30)->Flags & 4, 4u);
+  EXPECT_EQ(s.Column(30)->Min, 20);
+  EXPECT_EQ(s.Column(30)->Max, 40);
+  EXPECT_EQ(s.Row(40)->Flags & 8, 8u);
+  // Both neighbours match: the higher side wins.
+  s.Add({12, 0, 14, 0});
+  EXPECT_EQ(s.FindColumn(11, 2, 1), 12);
+  EXPECT_EQ(s.Column(-1), nullptr);
+  EXPECT_EQ(s.FindColumn(-5, 2, 1), -1);
+}
+
+TEST_F(SceneEditor, CanvasShowsTheSceneAsThePanelDoes)
+{
+  ASSERT_TRUE(W->OpenFile(DataRoot() + "/demo/demo.ksv", false));
+  TZmScene* scene = W->Root().SceneGroups->FindScene(1);
+  ASSERT_NE(scene, nullptr);
+  ASSERT_GT(scene->ComponentGroup->Count(), 0u);
+  W->EditOptions.ShowGrid = 0;
+  TFrameEditScene* e = Show(scene);
+  ASSERT_NE(e, nullptr);
+  ASSERT_EQ(e->EditedScene(), scene);
+  EXPECT_TRUE(W->dplRight->isVisible());  // the tool palette comes with a scene
+  // The panel's own painting, as the command line's render does it.
+  const TZmModel* model = scene->Model();
+  TZmDC panel(model->Width(), model->Height());
+  TZmComponent::PrepareContext(panel, model);
+  panel.Clear(model->PaletteColor(static_cast<uint32_t>(model->BGColorIndex), scene->Option));
+  scene->PaintScene(panel, nullptr, 0, true);
+  ASSERT_EQ(e->Screen()->Width(), panel.Width());
+  EXPECT_TRUE(std::equal(panel.Pixels().begin(), panel.Pixels().end(), e->Screen()->Pixels().begin()));
+  // Each scene pixel is Zoom/100 canvas pixels; the canvas sits in the picture's screen.
+  EXPECT_EQ(e->ccEdit->width(), model->Width() * e->Zoom / 100);
+  EXPECT_EQ(e->ccEdit->x(), model->EditRect.Left * e->Zoom / 100 + 8);
+  const int k = e->Zoom / 100;
+  EXPECT_EQ(e->ToScene(QPoint(10 * k + k - 1, 7 * k), false), QPoint(10, 7));
+  EXPECT_EQ(e->Readout(), QString("Scale : %1%").arg(e->Zoom));
+
+  // Grid on, an object selected: what a user sees, for a person to look at.
+  W->EditOptions.ShowGrid = 1;
+  e->SelectObject(scene->ComponentGroup->Item(0));
+  QApplication::processEvents();
+  EXPECT_TRUE(W->grab().save(QStringLiteral(KESTRAVA_BUILD_DIR "/app-sceneeditor.png")));
+  e->SetZoom(400);
+  QApplication::processEvents();
+  EXPECT_TRUE(e->gbxOption->isVisible());
+  EXPECT_TRUE(e->grab().save(QStringLiteral(KESTRAVA_BUILD_DIR "/app-sceneeditor-400.png")));
+  std::string error;
+  EXPECT_TRUE(SaveSurfacePng(*e->Screen(), KESTRAVA_BUILD_DIR "/app-sceneeditor-surface.png", error)) << error;
+}
+
+TEST_F(SceneEditor, PlaceMoveResizeUndoRedoAndSaveAgain)
+{
+  NewProject();
+  TZmScene* scene = SceneAt(0);
+  TFrameEditScene* e = Show(scene);
+  ASSERT_NE(e, nullptr);
+  EXPECT_FALSE(W->Modified);
+
+  // Placing: the palette's tool draws a rectangle; a click without a drag places nothing.
+  TZmComponent* rect = Place(e, 3, {10, 10}, {40, 30});
+  ASSERT_NE(rect, nullptr);
+  EXPECT_STREQ(rect->ClassName(), "TZmRect");
+  EXPECT_EQ(rect->Rect, R(10, 10, 40, 30));
+  EXPECT_FALSE(static_cast<TZmGraphic*>(rect)->Filled());
+  EXPECT_TRUE(W->Modified);
+  EXPECT_EQ(Place(e, 2, {100, 100}, {100, 100}), rect);  // nothing new
+  EXPECT_EQ(W->UndoStack.Count(), 1u);
+
+  struct Step {
+    const char* what;
+    std::function<void()> act;
+    TZmRectValue expected;
+  };
+  const std::vector<Step> steps = {
+      {"move the body", [&] { Drag(e, {20, 20}, {25, 27}); }, R(15, 17, 45, 37)},
+      {"zero-distance drag", [&] { Drag(e, {20, 20}, {20, 20}); }, R(15, 17, 45, 37)},
+      {"resize bottom-right", [&] { Drag(e, {45, 37}, {50, 40}); }, R(15, 17, 50, 40)},
+      {"resize top-left", [&] { Drag(e, {15, 17}, {12, 20}); }, R(12, 20, 50, 40)},
+      {"arrow key", [&] { e->KeyDown(Qt::Key_Left, Qt::NoModifier); }, R(11, 20, 49, 40)},
+      {"shift arrow: a grid step", [&] { e->KeyDown(Qt::Key_Down, Qt::ShiftModifier); }, R(11, 28, 49, 48)},
+      {"ctrl arrow: resize", [&] { e->KeyDown(Qt::Key_Right, Qt::ControlModifier); }, R(11, 28, 50, 48)},
+      {"dragged past the left edge", [&] { Drag(e, {20, 38}, {-200, 38}); }, R(0, 28, 39, 48)},
+  };
+  std::vector<TZmRectValue> history = {rect->Rect};
+  for (const Step& s : steps) {
+    s.act();
+    ASSERT_EQ(scene->ComponentGroup->Count(), 1u) << s.what;
+    rect = scene->ComponentGroup->Item(0);
+    EXPECT_EQ(rect->Rect, s.expected) << s.what;
+    if (!(s.expected == history.back())) history.push_back(s.expected);
+  }
+  // Every change is one step; the zero-distance drag is none.
+  EXPECT_EQ(W->UndoStack.Count(), history.size());
+  for (size_t i = history.size() - 1; i > 0; --i) {
+    W->Undo();
+    ASSERT_EQ(scene->ComponentGroup->Count(), 1u);
+    EXPECT_EQ(scene->ComponentGroup->Item(0)->Rect, history[i - 1]) << "undo " << i;
+    EXPECT_TRUE(W->Modified);
+  }
+  W->Undo();  // the placing itself
+  EXPECT_EQ(scene->ComponentGroup->Count(), 0u);
+  EXPECT_FALSE(W->Modified) << "back at the saved state";
+  EXPECT_FALSE(W->actUndo->isEnabled());
+  for (size_t i = 0; i < history.size(); ++i) W->Redo();
+  ASSERT_EQ(scene->ComponentGroup->Count(), 1u);
+  EXPECT_EQ(scene->ComponentGroup->Item(0)->Rect, history.back());
+  EXPECT_TRUE(W->Modified);
+
+  // Saved, the state is clean; undo makes it modified again, redo clean.
+  const QString a = Dir.filePath("a.ksv"), b = Dir.filePath("b.ksv");
+  ASSERT_TRUE(W->SaveFile(a));
+  EXPECT_FALSE(W->Modified);
+  W->Undo();
+  EXPECT_TRUE(W->Modified);
+  W->Redo();
+  EXPECT_FALSE(W->Modified);
+  // Reopened and saved again: the same bytes.
+  ASSERT_TRUE(W->OpenFile(a, false));
+  ASSERT_TRUE(W->SaveFile(b));
+  QFile fa(a), fb(b);
+  ASSERT_TRUE(fa.open(QIODevice::ReadOnly) && fb.open(QIODevice::ReadOnly));
+  EXPECT_EQ(fa.readAll(), fb.readAll());
+}
+
+TEST_F(SceneEditor, SelectionWithModifiersBandAndLockedObjects)
+{
+  NewProject();
+  TFrameEditScene* e = Show(SceneAt(0));
+  ASSERT_NE(e, nullptr);
+  TZmComponent* a = Place(e, 5 - 2, {10, 10}, {30, 30});
+  TZmComponent* b = Place(e, 3, {60, 10}, {80, 30});
+  TZmComponent* c = Place(e, 3, {110, 10}, {130, 30});
+  ASSERT_TRUE(a && b && c);
+  c->FLock = 1;
+  auto selected = [&] { return e->Selection.Items; };
+  using V = std::vector<TZmComponent*>;
+
+  Drag(e, {20, 20}, {20, 20});
+  EXPECT_EQ(selected(), V({a}));
+  Drag(e, {70, 20}, {70, 20}, Qt::ShiftModifier);
+  EXPECT_EQ(selected(), V({a, b}));
+  Drag(e, {20, 20}, {20, 20}, Qt::ShiftModifier);  // makes it the primary one
+  EXPECT_EQ(selected(), V({b, a}));
+  Drag(e, {20, 20}, {20, 20}, Qt::ControlModifier);
+  EXPECT_EQ(selected(), V({b}));
+  Drag(e, {20, 20}, {20, 20}, Qt::ControlModifier);  // unselected: unchanged
+  EXPECT_EQ(selected(), V({b}));
+  // A band from empty space catches what lies wholly inside it.
+  Drag(e, {5, 5}, {90, 40});
+  EXPECT_EQ(selected(), V({a, b}));
+  Drag(e, {55, 5}, {90, 40}, Qt::ControlModifier);  // a Ctrl band takes away
+  EXPECT_EQ(selected(), V({a}));
+  // A locked object is not dragged: pressing on it starts a band, a click selects it.
+  Drag(e, {120, 20}, {120, 20});
+  EXPECT_EQ(selected(), V({c}));
+  Drag(e, {120, 20}, {150, 40});
+  EXPECT_EQ(c->Rect, R(110, 10, 130, 30));
+  // Esc clears; the keyboard moves only unlocked objects.
+  e->SelectAll();
+  EXPECT_EQ(selected().size(), 3u);
+  e->KeyDown(Qt::Key_Right, Qt::NoModifier);
+  EXPECT_EQ(a->Rect, R(11, 10, 31, 30));
+  EXPECT_EQ(c->Rect, R(110, 10, 130, 30));
+  e->KeyDown(Qt::Key_Escape, Qt::NoModifier);
+  EXPECT_TRUE(selected().empty());
+}
+
+TEST_F(SceneEditor, SnapToObjectsAndGrid)
+{
+  NewProject();
+  TFrameEditScene* e = Show(SceneAt(0));
+  TZmComponent* a = Place(e, 3, {10, 10}, {30, 30});
+  TZmComponent* b = Place(e, 3, {100, 100}, {120, 120});
+  ASSERT_TRUE(a && b);
+  W->EditOptions.SnapToObjects = 1;
+  // b's left edge dragged to one pixel right of a's right edge plus the gap (8): snaps to the gap.
+  e->SelectObject(b);
+  Drag(e, {110, 110}, {110 - 100 + 30 + 8 + 1, 110});
+  EXPECT_EQ(b->Rect.Left, 38);
+  W->EditOptions.SnapToObjects = 0;
+  W->EditOptions.SnapToGrid = 1;
+  Drag(e, {45, 110}, {48, 113});  // left 41 -> snapped down to 40
+  EXPECT_EQ(b->Rect.Left, 40);
+  EXPECT_EQ(b->Rect.Top % 8, 0);
+}
+
+TEST_F(SceneEditor, CopyAndPasteBetweenScenes)
+{
+  NewProject();
+  TFrameEditScene* e = Show(SceneAt(0));
+  TZmComponent* a = Place(e, 3, {10, 10}, {30, 20});
+  ASSERT_NE(a, nullptr);
+  e->SelectObject(a);
+  e->Copy();
+  ASSERT_TRUE(QApplication::clipboard()->mimeData()->hasFormat(kSceneClipboardMime));
+  EXPECT_TRUE(e->CanPaste());
+
+  // In another scene the first paste keeps the place; further ones step by the grid.
+  e = Show(SceneAt(1));
+  ASSERT_EQ(e->EditedScene(), SceneAt(1));
+  const size_t steps = W->UndoStack.Count();
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_TRUE(e->Paste());
+    TZmComponent* p = SceneAt(1)->ComponentGroup->Members.back();
+    EXPECT_STREQ(p->ClassName(), "TZmRect");
+    EXPECT_EQ(p->Rect, R(10 + 8 * i, 10 + 8 * i, 30 + 8 * i, 20 + 8 * i)) << "paste " << i;
+    EXPECT_EQ(e->Selection.Items, std::vector<TZmComponent*>({p}));
+  }
+  EXPECT_EQ(W->UndoStack.Count(), steps + 3);
+  // After a cut the first paste lands where the objects were.
+  e->SelectObject(SceneAt(1)->ComponentGroup->Members.front());
+  e->Cut();
+  EXPECT_EQ(SceneAt(1)->ComponentGroup->Count(), 2u);
+  ASSERT_TRUE(e->Paste());
+  EXPECT_EQ(SceneAt(1)->ComponentGroup->Members.back()->Rect, R(10, 10, 30, 20));
+  // Pasting again in the same scene steps away from the copy.
+  ASSERT_TRUE(e->Paste());
+  EXPECT_EQ(SceneAt(1)->ComponentGroup->Members.back()->Rect, R(18, 18, 38, 28));
+  W->Undo();
+  W->Undo();
+  EXPECT_EQ(SceneAt(1)->ComponentGroup->Count(), 2u);
+}
+
+TEST_F(SceneEditor, MalformedClipboardPastesNothing)
+{
+  NewProject();
+  TFrameEditScene* e = Show(SceneAt(0));
+  TZmComponent* a = Place(e, 3, {10, 10}, {30, 20});
+  Place(e, 2, {40, 40}, {60, 50});
+  e->SelectAll();
+  e->Copy();
+  const QByteArray good = QApplication::clipboard()->mimeData()->data(kSceneClipboardMime);
+  ASSERT_GT(good.size(), 40);
+  W->SetModified(false);
+  const TZmSnapshot before = TZmUndoStack::Snapshot(SceneAt(0));
+
+  auto le32 = [](uint32_t v) { return QByteArray(reinterpret_cast<const char*>(&v), 4); };
+  QByteArray unknown = good;
+  unknown.replace(QByteArray("T\0Z\0m\0E\0l\0l\0i\0p\0s\0e\0", 20), QByteArray("T\0Z\0m\0Q\0l\0l\0i\0p\0s\0e\0", 20));
+  ASSERT_NE(unknown, good);
+  struct Case {
+    const char* name;
+    QByteArray data;
+  } cases[] = {
+      {"empty", QByteArray()},
+      {"shorter than its header", good.left(9)},
+      {"length beyond the data", le32(1000) + good.mid(4)},
+      {"length below the header", le32(4) + good.mid(4)},
+      {"cut short", good.left(good.size() - 10)},
+      {"no object list", le32(12) + le32(0) + le32(8) + QByteArray("abcd")},
+      {"an unknown class after a good object", unknown},
+  };
+  int errors = 0;
+  for (const Case& c : cases) {
+    auto* mime = new QMimeData;
+    mime->setData(kSceneClipboardMime, c.data);
+    QApplication::clipboard()->setMimeData(mime);
+    QString why;
+    EXPECT_FALSE(e->Paste(&why)) << c.name;
+    if (!why.isEmpty()) ++errors;
+    EXPECT_EQ(TZmUndoStack::Snapshot(SceneAt(0)), before) << c.name << ": all or nothing";
+    EXPECT_FALSE(W->Modified) << c.name;
+  }
+  EXPECT_EQ(errors, int(std::size(cases)));  // each one says why
+  // The reasons reached the user.
+  EXPECT_GE(Script->Asked.size(), size_t(errors));
+  EXPECT_EQ(a->Rect, R(10, 10, 30, 20));
+}
+
+TEST_F(SceneEditor, LayerOrderAndGroups)
+{
+  NewProject();
+  TFrameEditScene* e = Show(SceneAt(0));
+  std::vector<TZmComponent*> o;
+  for (int i = 0; i < 5; ++i) o.push_back(Place(e, 3, {10 + 20 * i, 10}, {25 + 20 * i, 25}));
+  auto& m = SceneAt(0)->ComponentGroup->Members;
+  using V = std::vector<TZmComponent*>;
+  struct Case {
+    int kind;
+    std::vector<int> selected;
+    std::vector<int> order;
+  } cases[] = {
+      {0, {1, 2}, {0, 3, 4, 1, 2}},  // to the top, keeping their order
+      {1, {2, 3}, {2, 3, 0, 1, 4}},  // to the bottom
+      {2, {1, 2}, {0, 3, 1, 2, 4}},  // one step up, as a block
+      {2, {3, 4}, {0, 1, 2, 3, 4}},  // already on top
+      {3, {0, 4}, {0, 1, 2, 4, 3}},  // one step down
+  };
+  for (const Case& c : cases) {
+    m = o;
+    e->Selection.Clear();
+    for (int i : c.selected) e->Selection.Add(o[i]);
+    e->Order(c.kind);
+    V want;
+    for (int i : c.order) want.push_back(o[i]);
+    EXPECT_EQ(m, want) << "order " << c.kind;
+  }
+  m = o;
+  // Grouping: one object in the list, saved and read back; undo and ungroup restore.
+  e->Selection.Clear();
+  e->Selection.Add(o[1]);
+  e->Selection.Add(o[3]);
+  e->Group();
+  ASSERT_EQ(m.size(), 4u);
+  EXPECT_STREQ(m[2]->ClassName(), "TZmComponentGroup");
+  EXPECT_EQ(m[2]->GetBounds(), R(30, 10, 85, 25));
+  const TZmSnapshot grouped = TZmUndoStack::Snapshot(SceneAt(0));
+  W->Undo();
+  EXPECT_EQ(m.size(), 5u);
+  W->Redo();
+  ASSERT_EQ(m.size(), 4u);
+  EXPECT_EQ(TZmUndoStack::Snapshot(SceneAt(0)), grouped);
+  // The group moves as one.
+  e->SelectObject(m[2]);
+  e->KeyDown(Qt::Key_Down, Qt::NoModifier);
+  EXPECT_EQ(m[2]->GetBounds(), R(30, 11, 85, 26));
+  e->Ungroup();
+  ASSERT_EQ(m.size(), 5u);
+  EXPECT_EQ(m[2]->Rect, R(30, 11, 45, 26));
+  EXPECT_EQ(m[3]->Rect, R(70, 11, 85, 26));
+}
+
+TEST_F(SceneEditor, PaletteToolsPlaceEveryShape)
+{
+  NewProject();
+  TFrameEditScene* e = Show(SceneAt(0));
+  ASSERT_NE(W->RightPage, nullptr);
+  struct Case {
+    int32_t code;
+    const char* cls;
+    bool filled;
+  } cases[] = {
+      {1, "TZmLine", false},        {2, "TZmEllipse", false},   {0x40002, "TZmEllipse", false},
+      {3, "TZmRect", false},        {4, "TZmRoundRect", false}, {5, "TZmArc", false},
+      {6, "TZmPie", false},         {7, "TZmChord", false},     {0x40003, "TZmEllipse", true},
+      {0x40005, "TZmRect", true},   {0x40007, "TZmPie", true},  {0x40008, "TZmChord", true},
+  };
+  for (const Case& c : cases) {
+    W->RightPage->SelectTool(c.code);
+    EXPECT_EQ(e->ToolCode, c.code);
+    e->MouseDown({20, 20}, Qt::LeftButton, Qt::NoModifier);
+    e->MouseMove({60, 40}, Qt::LeftButton, Qt::NoModifier);
+    e->MouseUp({60, 40}, Qt::LeftButton, Qt::NoModifier);
+    TZmComponent* p = SceneAt(0)->ComponentGroup->Members.back();
+    EXPECT_STREQ(p->ClassName(), c.cls) << c.code;
+    EXPECT_EQ(static_cast<TZmGraphic*>(p)->Filled(), c.filled) << c.code;
+    if (c.code == 0x40002) {
+      EXPECT_EQ(p->Rect.Right - p->Rect.Left, p->Rect.Bottom - p->Rect.Top);
+    }
+    EXPECT_EQ(e->ToolCode, -1) << "back to the selection tool";
+  }
+  // With Shift the tool stays for the next one.
+  W->RightPage->SelectTool(3);
+  e->MouseDown({20, 20}, Qt::LeftButton, Qt::NoModifier);
+  e->MouseMove({60, 40}, Qt::LeftButton, Qt::ShiftModifier);
+  e->MouseUp({60, 40}, Qt::LeftButton, Qt::ShiftModifier);
+  EXPECT_EQ(e->ToolCode, 3);
+  // In a locked scene tools do nothing.
+  const size_t n = SceneAt(0)->ComponentGroup->Count();
+  SceneAt(0)->FLock = 1;
+  e->MouseDown({20, 20}, Qt::LeftButton, Qt::NoModifier);
+  e->MouseUp({60, 40}, Qt::LeftButton, Qt::NoModifier);
+  EXPECT_EQ(SceneAt(0)->ComponentGroup->Count(), n);
+}
+
+TEST_F(SceneEditor, MouseOnTheRealCanvas)
+{
+  NewProject();
+  TFrameEditScene* e = Show(SceneAt(0));
+  TZmComponent* a = Place(e, 3, {10, 10}, {30, 30});
+  ASSERT_NE(a, nullptr);
+  QApplication::processEvents();
+  const int k = e->Zoom / 100;
+  QTest::mouseClick(e->ccEdit, Qt::LeftButton, Qt::NoModifier, QPoint(20 * k, 20 * k));
+  EXPECT_EQ(e->Selection.Items, std::vector<TZmComponent*>({a}));
+  QTest::mouseClick(e->ccEdit, Qt::LeftButton, Qt::NoModifier, QPoint(150 * k, 150 * k));
+  EXPECT_TRUE(e->Selection.Items.empty());
+  // Deleting the edited scene's objects from outside: the editor lets go.
+  e->SelectObject(a);
+  W->AboutToDestroy(SceneAt(0));
+  EXPECT_EQ(e->EditedScene(), nullptr);
+  EXPECT_TRUE(e->Selection.Items.empty());
+}
