@@ -335,6 +335,7 @@ bool TFrameEditScene::Attach(TZmPersistent* object, TZmSceneEditOpt* options)
   Model = model;
   Options = options;
   Reset();
+  LastResize.start();
   FitToArea();
   ckbShowgrid->setChecked(Options->DrawLine400 != 0);
   if (given && given->OwnerScene() == Scene) Selection.Add(given);
@@ -396,8 +397,19 @@ void TFrameEditScene::SceneReplaced()
 
 bool TFrameEditScene::eventFilter(QObject* watched, QEvent* e)
 {
-  if (watched == sbxEdit->viewport() && e->type() == QEvent::Resize) FitToArea();
+  // Only a resize soon after the page was shown or the window resized
+  // refits: the option box appearing at a zoom chosen by the user must not
+  // take that zoom away again.
+  if (watched == sbxEdit->viewport() && e->type() == QEvent::Resize && LastResize.isValid() &&
+      LastResize.elapsed() < 1000)
+    FitToArea();
   return QWidget::eventFilter(watched, e);
+}
+
+void TFrameEditScene::resizeEvent(QResizeEvent* e)
+{
+  QWidget::resizeEvent(e);
+  LastResize.start();
 }
 
 void TFrameEditScene::FitToArea()
@@ -406,11 +418,13 @@ void TFrameEditScene::FitToArea()
   const int32_t pw = Model->Edit.Empty() ? Model->EditRect.Right + Model->EditRect.Left : Model->Edit.Width / 2;
   const int32_t ph = Model->Edit.Empty() ? Model->EditRect.Bottom + Model->EditRect.Top : Model->Edit.Height / 2;
   const QSize area = sbxEdit->viewport()->size();
-  SetZoom(FitZoom(pw, ph, area.width() - 16, area.height() - 16));
+  Zoom = FitZoom(pw, ph, area.width() - 16, area.height() - 16);
+  Layout();
 }
 
 void TFrameEditScene::SetZoom(int32_t zoom)
 {
+  LastResize.invalidate();  // the user's choice stays until the window changes
   Zoom = std::clamp(zoom / 100 * 100, 100, 1600);
   Layout();
 }

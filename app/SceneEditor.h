@@ -4,6 +4,7 @@
 // context, pixel for pixel what the panel shows, enlarged by the zoom.
 // Objects are selected, moved and resized here; every committed change is
 // reported with the scene's stored form before and after it (undo).
+#include <QElapsedTimer>
 #include <QString>
 #include <QWidget>
 #include <cstdint>
@@ -171,6 +172,7 @@ public:
 
 protected:
   bool eventFilter(QObject* watched, QEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
 
 private:
   friend class TZmSceneCanvas;
@@ -202,5 +204,6 @@ private:
   const struct TZmModelKey* KeyAt(QPoint picturePos) const;
 
   QString ReadoutText;
+  QElapsedTimer LastResize;  // page shown or resized: the zoom may refit
   bool ToolDragging = false;
 };

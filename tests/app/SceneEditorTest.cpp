@@ -165,6 +165,7 @@ TEST_F(SceneEditor, CanvasShowsTheSceneAsThePanelDoes)
   e->SetZoom(400);
   QApplication::processEvents();
   EXPECT_TRUE(e->gbxOption->isVisible());
+  EXPECT_EQ(e->Zoom, 400) << "the option box appearing keeps the chosen zoom";
   EXPECT_TRUE(e->grab().save(QStringLiteral(KESTRAVA_BUILD_DIR "/app-sceneeditor-400.png")));
   std::string error;
   EXPECT_TRUE(SaveSurfacePng(*e->Screen(), KESTRAVA_BUILD_DIR "/app-sceneeditor-surface.png", error)) << error;
