@@ -2,7 +2,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QAbstractSpinBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QCloseEvent>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -268,6 +270,7 @@ TFormMain::TFormMain(const QStringList& args, QWidget* parent) : QMainWindow(par
   connect(TimerAutoOpen, &QTimer::timeout, this, &TFormMain::AutoOpen);
 
   connect(qApp, &QApplication::focusChanged, this, [this] { UpdateEditActions(); });
+  qApp->installEventFilter(this);
   connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this] { UpdateEditActions(); });
 
   UpdateCaption();
@@ -310,6 +313,19 @@ void TFormMain::closeEvent(QCloseEvent* e)
 {
   if (ConfirmClose()) e->accept();
   else e->ignore();
+}
+
+bool TFormMain::eventFilter(QObject* watched, QEvent* e)
+{
+  // Scrolling over a page must not turn an unfocused choice or number box:
+  // it would change the project without the user noticing.
+  if (e->type() == QEvent::Wheel)
+    if (auto* w = qobject_cast<QWidget*>(watched))
+      if ((qobject_cast<QComboBox*>(w) || qobject_cast<QAbstractSpinBox*>(w)) && !w->hasFocus()) {
+        e->ignore();
+        return true;
+      }
+  return QMainWindow::eventFilter(watched, e);
 }
 
 void TFormMain::FirstActivation()

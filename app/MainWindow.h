@@ -121,6 +121,7 @@ signals:
 protected:
   bool event(QEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
   QAction* MakeAction(const char* name, const QString& placeholder, const QKeySequence& shortcut = {});

@@ -1,4 +1,7 @@
+#include <QComboBox>
 #include <QFile>
+#include <QSpinBox>
+#include <QWheelEvent>
 #include <QMenu>
 #include <QProcess>
 #include <QSettings>
@@ -470,4 +473,31 @@ TEST_F(MainWindow, EditCommandsFollowTheFocus)
   EXPECT_TRUE(w.actSaveFile->isEnabled());
   EXPECT_TRUE(w.actCloseFile->isEnabled());
   EXPECT_FALSE(w.actCompiler->isEnabled());
+}
+
+TEST_F(MainWindow, TheWheelLeavesUnfocusedChoiceAndNumberBoxesAlone)
+{
+  TFormMain w;
+  w.show();
+  auto* combo = new QComboBox(w.pnlClient);
+  combo->addItems({"a", "b", "c"});
+  auto* spin = new QSpinBox(w.pnlClient);
+  spin->setValue(5);
+  combo->show();
+  spin->show();
+  auto wheel = [](QWidget* target) {
+    QWheelEvent e(QPointF(5, 5), target->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120), Qt::NoButton,
+                  Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(target, &e);
+  };
+  wheel(combo);
+  wheel(spin);
+  EXPECT_EQ(combo->currentIndex(), 0);
+  EXPECT_EQ(spin->value(), 5);
+  // Focused, the wheel works as usual.
+  spin->setFocus();
+  if (spin->hasFocus()) {
+    wheel(spin);
+    EXPECT_NE(spin->value(), 5);
+  }
 }
