@@ -139,6 +139,12 @@ std::string TZmDevice::DisplayText() const
                     {Index + 1, p->Name, CommSetup.setup0, pick("NOEMS", parity), pick("5678", data), pick("12", stop)});
 }
 
+std::string TZmDevice::GetDisplayName()
+{
+  std::string text = DisplayText();
+  return text.empty() ? SafeFormat("COM%d", {Index + 1}) : text;
+}
+
 void TZmDevice::WriteROM(TZmCompiler& compiler)
 {
   TZmStream& out = compiler.Output();

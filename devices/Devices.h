@@ -28,6 +28,7 @@ public:
   TZmController* Controller() const;
   void SetController(const TZmController* c);
   std::string DisplayText() const;
+  std::string GetDisplayName() override { return DisplayText(); }
 
   TZmDevice* Owner = nullptr;
   void* TreeNode = nullptr;
@@ -59,6 +60,8 @@ public:
   TZmProtocol* Protocol() const;
   void SetProtocol(const TZmProtocol* p);
   std::string DisplayText() const;
+  // The port's text; a port of another kind shows its number as a serial one would.
+  std::string GetDisplayName() override;
   // 48-byte record: type, index, position, protocol UID, line settings and
   // references to the protocol's three shared data arrays.
   void WriteROM(TZmCompiler& compiler) override;

@@ -9,6 +9,8 @@ void RegisterModelClasses()
 {
   // Abstract bases (TZmComponent, TZmGraphic, ...) are deliberately absent:
   // a record naming one is read as an unknown object and kept as stored.
+  // Groups the user makes nest in a scene's list, so they are made by name too.
+  RegisterClassOf<TZmComponentGroup>();
   RegisterClassOf<TZmPoint>();
   RegisterClassOf<TZmLine>();
   RegisterClassOf<TZmEllipse>();
