@@ -279,6 +279,10 @@ TFormMain::TFormMain(const QStringList& args, QWidget* parent) : QMainWindow(par
 
 TFormMain::~TFormMain()
 {
+  // Focus and clipboard signals must not reach a window that is half destroyed.
+  QObject::disconnect(qApp, nullptr, this, nullptr);
+  QObject::disconnect(QApplication::clipboard(), nullptr, this, nullptr);
+  qApp->removeEventFilter(this);
   WriteSettings();
   // The pages let go of the project before it goes.
   if (ClientPage) ClientPage->Detach();
