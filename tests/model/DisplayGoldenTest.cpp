@@ -3,6 +3,8 @@
 // has looked at. No texts: glyphs depend on the fonts of the machine.
 #include <gtest/gtest.h>
 
+#include "tests/model/GoldenPicture.h"
+
 #include <cstdlib>
 #include <memory>
 
@@ -21,8 +23,6 @@
 #include "model/StatusInf.h"
 
 namespace {
-
-const std::string kGolden = KESTRAVA_TEST_DATA "/golden/";
 
 std::unique_ptr<TZmHMI> GoldenProject()
 {
@@ -73,27 +73,6 @@ std::unique_ptr<TZmHMI> GoldenProject()
   return root;
 }
 
-void Compare(const TZmDC& dc, const std::string& name)
-{
-  std::string path = kGolden + name;
-  if (std::getenv("KESTRAVA_WRITE_GOLDEN")) {
-    std::string error;
-    ASSERT_TRUE(SaveSurfacePng(dc, path, error)) << error;
-  }
-  TZmPictureData golden;
-  std::string error;
-  ASSERT_TRUE(LoadPngFile(path, golden, error)) << error;
-  ASSERT_EQ(golden.Width, dc.Width());
-  ASSERT_EQ(golden.Height, dc.Height());
-  size_t differ = 0;
-  for (int32_t y = 0; y < dc.Height(); ++y)
-    for (int32_t x = 0; x < dc.Width(); ++x) {
-      uint32_t px = golden.At(x, y);  // 0xAARRGGBB
-      uint32_t rgb = ((px >> 16) & 0xFF) | (px & 0xFF00) | ((px & 0xFF) << 16);
-      if ((RGB565ToRGB(dc.RawPixel(x, y)) & 0xF8FCF8) != (rgb & 0xF8FCF8)) ++differ;
-    }
-  EXPECT_EQ(differ, 0u) << name;
-}
 
 }  // namespace
 
@@ -110,14 +89,14 @@ TEST(DisplayGolden, EditorViewAndBareFrames)
   TZmComponent::PrepareContext(view, model);
   view.Clear(model->PaletteColor(0, 0));
   scene->PaintScene(view, nullptr, 0, true);
-  Compare(view, "displays-editor.png");
+  CompareWithGolden(view, "displays-editor.png");
 
   // The compiler's mode: what reaches the panel's background is the frames.
   TZmDC frames(model->Width(), model->Height());
   TZmComponent::PrepareContext(frames, model);
   frames.Clear(model->PaletteColor(0, 0));
   scene->PaintScene(frames, nullptr, 1, false);
-  Compare(frames, "displays-frames.png");
+  CompareWithGolden(frames, "displays-frames.png");
   root.reset();
   TZmModels::Global().Clear();
 }

@@ -2,6 +2,8 @@
 // pinned against pictures a person has looked at. Shapes only: no fonts.
 #include <gtest/gtest.h>
 
+#include "tests/model/GoldenPicture.h"
+
 #include <cstdlib>
 #include <memory>
 
@@ -18,8 +20,6 @@
 #include "model/Shapes.h"
 
 namespace {
-
-const std::string kGolden = KESTRAVA_TEST_DATA "/golden/";
 
 std::unique_ptr<TZmHMI> GoldenProject()
 {
@@ -63,27 +63,6 @@ std::unique_ptr<TZmHMI> GoldenProject()
   return root;
 }
 
-void Compare(const TZmDC& dc, const std::string& name)
-{
-  std::string path = kGolden + name;
-  if (std::getenv("KESTRAVA_WRITE_GOLDEN")) {
-    std::string error;
-    ASSERT_TRUE(SaveSurfacePng(dc, path, error)) << error;
-  }
-  TZmPictureData golden;
-  std::string error;
-  ASSERT_TRUE(LoadPngFile(path, golden, error)) << error;
-  ASSERT_EQ(golden.Width, dc.Width());
-  ASSERT_EQ(golden.Height, dc.Height());
-  size_t differ = 0;
-  for (int32_t y = 0; y < dc.Height(); ++y)
-    for (int32_t x = 0; x < dc.Width(); ++x) {
-      uint32_t px = golden.At(x, y);  // 0xAARRGGBB
-      uint32_t rgb = ((px >> 16) & 0xFF) | (px & 0xFF00) | ((px & 0xFF) << 16);
-      if ((RGB565ToRGB(dc.RawPixel(x, y)) & 0xF8FCF8) != (rgb & 0xF8FCF8)) ++differ;
-    }
-  EXPECT_EQ(differ, 0u) << name;
-}
 
 }  // namespace
 
@@ -100,7 +79,7 @@ TEST(RenderGolden, EditorViewAndBackground)
   TZmComponent::PrepareContext(view, model);
   view.Clear(model->PaletteColor(0, 0));
   scene->PaintScene(view, nullptr, 0, true);
-  Compare(view, "scene-editor.png");
+  CompareWithGolden(view, "scene-editor.png");
 
   scene->RenderBackground();
   TZmDC panel(model->Width(), model->Height());
@@ -111,6 +90,6 @@ TEST(RenderGolden, EditorViewAndBackground)
       size_t n = static_cast<size_t>(y) * panel.Width() + x;  // row layout, least significant bit first
       if ((bits[n / 8] >> (n % 8)) & 1) panel.SetPixel(x, y, 0);
     }
-  Compare(panel, "scene-background.png");
+  CompareWithGolden(panel, "scene-background.png");
   TZmModels::Global().Clear();
 }
