@@ -228,6 +228,29 @@ void TZmBitmap::InvertImage()
   }
 }
 
+void TZmBitmap::ChangeColorFormat(int32_t from, int32_t to)
+{
+  const int32_t bits = BitsForColorFormat(to);
+  if (from == to || bits == 0 || !Valid() || Width == 0 || Height == 0 || BitsForColorFormat(from) != ColorBit) return;
+  const uint64_t oldBytes = PackedImageBytes(Width, Height, ColorBit);
+  // A store that does not hold its pixels means the geometry cannot be
+  // trusted: convert all images or none, so they keep one depth.
+  for (size_t i = 0; i < ImageCount(); ++i)
+    if (TZmMemoryBitmap* m = ImageAt(i); !m || m->Image.Size() < oldBytes) return;
+  for (size_t i = 0; i < ImageCount(); ++i) {
+    TZmMemoryBitmap* m = ImageAt(i);
+    std::vector<uint8_t> store(static_cast<size_t>(PackedImageBytes(Width, Height, bits)), 0);
+    for (int32_t y = 0; y < Height; ++y)
+      for (int32_t x = 0; x < Width; ++x) {
+        const uint32_t v = GetPackedPixel(m->Image.Bytes(), Width, ColorBit, x, y);
+        SetPackedPixel(store, Width, bits, x, y, RGBToPanel(to, PanelToRGB(from, v), x, y));
+      }
+    m->Image.Buffer() = std::move(store);
+    m->Image.Seek(0);
+  }
+  ColorBit = bits;
+}
+
 void TZmBitmap::ImportPictures(const std::vector<TZmPictureData>& pictures, int32_t colorFormat, int32_t maxWidth,
                                int32_t maxHeight)
 {

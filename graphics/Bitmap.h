@@ -102,6 +102,12 @@ public:
   void ClearImage();
   // Complements every word of every image whose length is a multiple of 4.
   void InvertImage();
+  // Re-encodes every image from one panel colour format to another (pasting
+  // into a project whose model stores colours differently). Pixels go
+  // through RGB with the import's dither; the depth follows the new format.
+  // A bitmap whose depth does not match `from`, or a target format that
+  // cannot hold pictures, is left as it is rather than guessed at.
+  void ChangeColorFormat(int32_t from, int32_t to);
   // Imports a picture file (GIF files: every frame). maxWidth/maxHeight of
   // 0 or less mean no limit. False with a message when the file cannot be
   // read; formats above 8 leave the bitmap unchanged and succeed.

@@ -384,3 +384,31 @@ TEST(Bitmap, LoadBackgroundFitsTheScreen)
   EXPECT_FALSE(LoadBackground(m, path, model, 0, 8, error));
   std::filesystem::remove_all(dir);
 }
+
+TEST(Bitmap, ChangeColorFormatReencodesEveryImage)
+{
+  // Two frames imported as RGB565 and carried over to RGB332 end up as if
+  // they had been imported there.
+  std::unique_ptr<TZmBitmap> b(NewObject<TZmBitmap>());
+  b->ImportPictures({Solid(3, 2, 0xFFFF0000), Solid(3, 2, 0xFF0000FF)}, 1, 0, 0);
+  std::unique_ptr<TZmBitmap> direct(NewObject<TZmBitmap>());
+  direct->ImportPictures({Solid(3, 2, 0xFFFF0000), Solid(3, 2, 0xFF0000FF)}, 2, 0, 0);
+  ASSERT_EQ(b->ImageCount(), 2u);
+  b->ChangeColorFormat(1, 2);
+  EXPECT_EQ(b->ColorBit, 8);
+  for (size_t i = 0; i < 2; ++i) EXPECT_EQ(b->ImageAt(i)->Image.Buffer(), direct->ImageAt(i)->Image.Buffer()) << i;
+
+  // Nothing is guessed: a depth that is not the source format's, a target
+  // that cannot hold pictures, or a store shorter than its pixels.
+  const std::vector<uint8_t> before = b->Image->Image.Buffer();
+  for (auto [from, to] : {std::pair{1, 2}, std::pair{2, 12}, std::pair{2, 2}}) {
+    b->ChangeColorFormat(from, to);
+    EXPECT_EQ(b->ColorBit, 8) << from << "->" << to;
+    EXPECT_EQ(b->Image->Image.Buffer(), before) << from << "->" << to;
+  }
+  std::unique_ptr<TZmBitmap> shortStore = Bitmap16(4, 4, {1});
+  shortStore->Image->Image.Buffer().resize(8);
+  shortStore->ChangeColorFormat(1, 2);
+  EXPECT_EQ(shortStore->Image->Image.Buffer().size(), 8u);
+  EXPECT_EQ(shortStore->ColorBit, 16);
+}

@@ -16,6 +16,7 @@
 #include "devices/Protocols.h"
 #include "graphics/Bevel.h"
 #include "graphics/Bitmap.h"
+#include "graphics/Color.h"
 #include "graphics/DC.h"
 #include "graphics/Pen.h"
 #include "graphics/Text.h"
@@ -800,4 +801,25 @@ TEST_F(Objects, InformationLinesOfButtons)
       {bit, 0x00, ""},
   };
   for (const Case& c : cases) EXPECT_EQ(c.Object->GetInfoText(c.Mode), c.Text) << c.Object->ClassName() << c.Mode;
+}
+
+// Pasting into a project whose model stores colours differently carries
+// every colour of a state over: brush, transparent colour and the picture.
+TEST(StatusColours, ChangeColorFormatConvertsBrushTransparentColourAndImage)
+{
+  auto states = std::unique_ptr<TZmStatusInfs>(NewObject<TZmStatusInfs>());
+  TZmStatusInf* s = states->Add();
+  s->Brush->Color = 0xF800;  // red in RGB565
+  s->TransparentColor = 0x001F;
+  s->Image->Width = 2;
+  s->Image->Height = 1;
+  s->Image->ColorBit = 16;
+  s->Image->Image->Image.Buffer().assign(4, 0);
+  SetPackedPixel(s->Image->Image->Image.Buffer(), 2, 16, 1, 0, 0xF800);
+  states->ChangeColorFormat(1, 2);
+  EXPECT_EQ(s->Brush->Color, ConvertPanelColor(1, 2, 0xF800));
+  EXPECT_EQ(s->TransparentColor, ConvertPanelColor(1, 2, 0x001F));
+  EXPECT_EQ(s->Image->ColorBit, 8);
+  EXPECT_EQ(s->Image->Pixel(1, 0), RGBToPanel(2, PanelToRGB(1, 0xF800), 1, 0));
+  EXPECT_EQ(s->Image->Pixel(0, 0), RGBToPanel(2, PanelToRGB(1, 0), 0, 0));
 }
