@@ -228,6 +228,29 @@ void TZmBitmap::InvertImage()
   }
 }
 
+void TZmBitmap::ChangeColorFormat(int32_t from, int32_t to)
+{
+  // Only images that really are in the old format and hold all their
+  // pixels are converted; anything else is left exactly as stored.
+  const int32_t bits = BitsForColorFormat(to);
+  if (from == to || bits == 0 || !Valid() || ColorBit != BitsForColorFormat(from) || Width == 0 || Height == 0) return;
+  const uint64_t need = PackedImageBytes(Width, Height, ColorBit);
+  for (size_t i = 0; i < ImageCount(); ++i)
+    if (!ImageAt(i) || ImageAt(i)->Size() < need) return;
+  for (size_t i = 0; i < ImageCount(); ++i) {
+    TZmMemoryBitmap* m = ImageAt(i);
+    std::vector<uint8_t> converted(static_cast<size_t>(PackedImageBytes(Width, Height, bits)), 0);
+    for (int32_t y = 0; y < Height; ++y)
+      for (int32_t x = 0; x < Width; ++x) {
+        uint32_t v = GetPackedPixel(m->Bytes(), Width, ColorBit, x, y);
+        SetPackedPixel(converted, Width, bits, x, y, RGBToPanel(to, PanelToRGB(from, v), x, y));
+      }
+    m->Image.Buffer() = std::move(converted);
+    m->Image.Seek(0);
+  }
+  ColorBit = bits;
+}
+
 void TZmBitmap::ImportPictures(const std::vector<TZmPictureData>& pictures, int32_t colorFormat, int32_t maxWidth,
                                int32_t maxHeight)
 {

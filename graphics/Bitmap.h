@@ -102,6 +102,9 @@ public:
   void ClearImage();
   // Complements every word of every image whose length is a multiple of 4.
   void InvertImage();
+  // Converts every image's pixels from one panel colour format to another
+  // (depth included), as when objects move to a model of another format.
+  void ChangeColorFormat(int32_t from, int32_t to);
   // Imports a picture file (GIF files: every frame). maxWidth/maxHeight of
   // 0 or less mean no limit. False with a message when the file cannot be
   // read; formats above 8 leave the bitmap unchanged and succeed.

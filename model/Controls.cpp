@@ -297,6 +297,7 @@ void TZmPicture::WriteROM(TZmCompiler& compiler)
 void TZmPicture::ChangeColorFormat(int32_t from, int32_t to)
 {
   TZmControl::ChangeColorFormat(from, to);
+  Image->ChangeColorFormat(from, to);
   TransparentColor = ConvertPanelColor(from, to, TransparentColor);
 }
 

@@ -73,6 +73,7 @@ void TZmStatusInf::WriteROM(TZmCompiler& compiler)
 void TZmStatusInf::ChangeColorFormat(int32_t from, int32_t to)
 {
   Brush->ChangeColorFormat(from, to);
+  Image->ChangeColorFormat(from, to);
   TransparentColor = ConvertPanelColor(from, to, TransparentColor);
   MultiTexts->ChangeColorFormat(from, to);
 }

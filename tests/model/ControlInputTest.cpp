@@ -538,6 +538,20 @@ TEST_F(Controls, ScaleAndColorFormatReachEveryPart)
   label->MultiTexts->First()->Color = 0xFFFF;
   auto* picture = Make<TZmPicture>();
   picture->TransparentColor = 0xFFFF;
+  // A 3 x 2 RGB565 picture, white but for one black pixel, and a state
+  // picture whose bytes were cut short (left as stored).
+  TZmBitmap& image = *picture->Image;
+  image.Width = 3;
+  image.Height = 2;
+  image.ColorBit = 16;
+  image.Image->Image.WriteZeros(PackedImageBytes(3, 2, 16));
+  for (int32_t y = 0; y < 2; ++y)
+    for (int32_t x = 0; x < 3; ++x) SetPackedPixel(image.Image->MutableBytes(), 3, 16, x, y, x == 1 && y == 1 ? 0 : 0xFFFF);
+  TZmBitmap& cut = *state->Image;
+  cut.Width = 8;
+  cut.Height = 8;
+  cut.ColorBit = 16;
+  cut.Image->Image.WriteZeros(10);
   auto* scale = Make<TZmScale>();
   scale->ScaleInf->Pen->Color = 0xFFFF;
   scale->ScaleInf->Text->Color = 0xFFFF;
@@ -558,6 +572,12 @@ TEST_F(Controls, ScaleAndColorFormatReachEveryPart)
   EXPECT_EQ(num->Bevel->InColor, 0u);
   EXPECT_EQ(label->MultiTexts->First()->Color, 0u);
   EXPECT_EQ(picture->TransparentColor, 0u);
+  ASSERT_EQ(image.ColorBit, 1);
+  ASSERT_EQ(image.Image->Size(), PackedImageBytes(3, 2, 1));
+  for (int32_t y = 0; y < 2; ++y)
+    for (int32_t x = 0; x < 3; ++x) EXPECT_EQ(image.Pixel(x, y), x == 1 && y == 1 ? 1u : 0u) << x << "," << y;
+  EXPECT_EQ(cut.ColorBit, 16);
+  EXPECT_EQ(cut.Image->Size(), 10u);
   EXPECT_EQ(scale->ScaleInf->Pen->Color, 0u);
   EXPECT_EQ(scale->ScaleInf->Text->Color, 0u);
   EXPECT_EQ(table->Pen->Color, 0u);
