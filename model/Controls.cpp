@@ -22,6 +22,16 @@ constexpr int32_t kNoBevel = 0x10000;
 // Fraction digits a label can show; more is no number anyone reads.
 constexpr int32_t kMaxFraction = 18;
 
+// Whether a line across the object at row (or column) `at` misses the clip
+// entirely, pen width included: such lines are skipped, so huge rectangles
+// from files cost no more than what is visible.
+bool OutsideClip(const TZmDC& dc, int64_t at, bool row)
+{
+  const int64_t margin = std::clamp(dc.Pen.Width, 0, 65535) + 1;
+  return row ? at < dc.ClipTop() - margin || at > dc.ClipBottom() + margin
+             : at < dc.ClipLeft() - margin || at > dc.ClipRight() + margin;
+}
+
 }  // namespace
 
 // ---- label
@@ -176,12 +186,12 @@ void TZmScale::Paint(TZmDC& dc, TZmComponentRefs* collector, int32_t, bool regis
   const int32_t midX = static_cast<int32_t>((int64_t(L) + R + 1) / 2);
   const int32_t midY = static_cast<int32_t>((int64_t(T) + B + 1) / 2);
   const int64_t perMajor = std::clamp(inf.SlaveCount, 0, kMaxMinor) + 1;
-  const double step = static_cast<double>(vertical ? B - T : R - L) / static_cast<double>(n);
+  const double step = static_cast<double>(vertical ? int64_t(B) - T : int64_t(R) - L) / static_cast<double>(n);
   double p = (vertical ? T : L) + 0.5;
   for (int64_t i = 0; i <= n; ++i, p += step) {
     const int32_t at = static_cast<int32_t>(std::trunc(p));
     const bool major = i % perMajor == 0;
-    if (ticks) {
+    if (ticks && !OutsideClip(dc, at, vertical)) {
       // Major ticks cross the area from the axis side; minor ones reach its middle.
       switch (layout) {
         case 0: dc.Line(L, at, major ? R : midX, at); break;
@@ -231,7 +241,7 @@ void TZmTable::ChangeColorFormat(int32_t from, int32_t to)
 
 int64_t TZmTable::CellsAcross(uint32_t count, int64_t span)
 {
-  return std::clamp<int64_t>(count, 1, std::max<int64_t>(span, 1));
+  return std::clamp<int64_t>(count, 1, std::clamp<int64_t>(span, 1, kMaxCells));
 }
 
 void TZmTable::Paint(TZmDC& dc, TZmComponentRefs* collector, int32_t, bool registerIt)
@@ -251,9 +261,11 @@ void TZmTable::Paint(TZmDC& dc, TZmComponentRefs* collector, int32_t, bool regis
   auto at = [](double v) { return static_cast<int32_t>(std::trunc(v)); };
   if (Type & 1) dc.Line(at(x0), at(y0), at(x0 + dx), at(y0 + dy));
   double x = x0;
-  for (int64_t i = 0; i <= columns; ++i, x += dx) dc.Line(at(x), r.Top, at(x), r.Bottom);
+  for (int64_t i = 0; i <= columns; ++i, x += dx)
+    if (!OutsideClip(dc, at(x), false)) dc.Line(at(x), r.Top, at(x), r.Bottom);
   double y = y0;
-  for (int64_t j = 0; j <= rows; ++j, y += dy) dc.Line(r.Left, at(y), r.Right, at(y));
+  for (int64_t j = 0; j <= rows; ++j, y += dy)
+    if (!OutsideClip(dc, at(y), true)) dc.Line(r.Left, at(y), r.Right, at(y));
 }
 
 // ---- picture

@@ -50,9 +50,10 @@ public:
   int32_t GetTypeTextID() override { return 7010; }
   ~TZmScale() override;
 
-  // Counts from files bounded so drawing stays finite: majors 2..kMaxMajor
-  // (fewer than 2 draws nothing), minors 0..kMaxMinor between two majors.
-  static constexpr int32_t kMaxMajor = 1001;
+  // Counts from files bounded so drawing stays short: majors 2..kMaxMajor
+  // (fewer than 2 draws nothing), minors 0..kMaxMinor between two majors,
+  // so at most 10000 intervals.
+  static constexpr int32_t kMaxMajor = 101;
   static constexpr int32_t kMaxMinor = 99;
   // Intervals between ticks (0: nothing is drawn), after bounding the counts.
   int64_t TickIntervals() const;
@@ -81,8 +82,10 @@ public:
   ~TZmTable() override;
 
   // Cells drawn across a span of `span` pixels: the stored count kept
-  // within 1..span. More cells than pixels would only paint every column
-  // again, so the picture is the same; a count of 0 never divides.
+  // within 1..span and at most kMaxCells. More cells than pixels would only
+  // paint every column again, so the picture is the same; a count of 0
+  // never divides.
+  static constexpr int64_t kMaxCells = 1024;
   static int64_t CellsAcross(uint32_t count, int64_t span);
 
   uint32_t XCount = 5;

@@ -650,7 +650,7 @@ TEST_F(Controls, ScaleCountsAreBounded)
     int64_t Intervals;
   };
   const Case cases[] = {{5, 2, 12},       {5, -1, 4},          {5, -100, 4},          {2, 0, 1},
-                        {1, 5, 0},        {INT32_MAX, 0, 1000}, {3, INT32_MAX, 200},   {INT32_MIN, 3, 0}};
+                        {1, 5, 0},        {INT32_MAX, 0, 100}, {3, INT32_MAX, 200},   {INT32_MIN, 3, 0}};
   for (const Case& c : cases) {
     scale->ScaleInf->MasterCount = c.Major;
     scale->ScaleInf->SlaveCount = c.Minor;
@@ -705,6 +705,29 @@ TEST_F(Controls, TableLines)
   EXPECT_EQ(TZmTable::CellsAcross(0, 100), 1);
   EXPECT_EQ(TZmTable::CellsAcross(7, 0), 1);
   EXPECT_EQ(TZmTable::CellsAcross(0xFFFFFFFF, 100), 100);
+  EXPECT_EQ(TZmTable::CellsAcross(0xFFFFFFFF, int64_t(UINT32_MAX)), TZmTable::kMaxCells);
+}
+
+// Objects outside a scene keep whatever rectangle a file gave them; the
+// widest ones with the largest counts still draw in bounded work.
+TEST_F(Controls, ExtremeRectanglesOutsideAScene)
+{
+  std::unique_ptr<TZmTable> table(NewObject<TZmTable>());
+  table->SetBounds(INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX);
+  table->XCount = table->YCount = 0xFFFFFFFF;
+  table->Type = 1;
+  std::unique_ptr<TZmScale> scale(NewObject<TZmScale>());
+  scale->SetBounds(INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX);
+  scale->ScaleInf->MasterCount = INT32_MAX;
+  scale->ScaleInf->SlaveCount = INT32_MAX;
+  scale->ScaleInf->Max = INT32_MAX;
+  scale->ScaleInf->Min = INT32_MIN;
+  auto dc = Surface();
+  table->Paint(*dc, nullptr, 0, false);
+  for (uint32_t type : {0u, 1u, 2u, 3u}) {
+    scale->Type = type;
+    scale->Paint(*dc, nullptr, 0, false);
+  }
 }
 
 // Labels, pictures and inputs show their content in the editor only; the
