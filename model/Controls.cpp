@@ -141,7 +141,7 @@ void TZmScale::Paint(TZmDC& dc, TZmComponentRefs* collector, int32_t, bool regis
   TZmClientRect r = Bevel->DrawBevel(dc, ids, ColorOption(), Rect.Left, Rect.Top, Rect.Right, Rect.Bottom);
   if (r.Empty()) r = {Rect.Left, Rect.Top, Rect.Right, Rect.Bottom};
   const TZmScaleInf& inf = *ScaleInf;
-  const int32_t layout = Type <= 3 ? static_cast<int32_t>(Type) : 0;
+  const int32_t layout = Type <= 3 ? static_cast<int32_t>(Type) : 0;  // unknown layouts draw as the first
   const bool vertical = layout == 0 || layout == 2;
   const bool ticks = inf.FOption & 1, axis = inf.FOption & 2, labels = inf.FOption & 4;
   const int32_t option = ColorOption();
