@@ -29,6 +29,17 @@ void WriteOptionalValue(TZmCompiler& compiler, TZmReadValue* value)
   }
 }
 
+char ProjectDecimalSeparator(const TZmComponent* c)
+{
+  TZmScene* scene = c ? c->OwnerScene() : nullptr;
+  TZmHMI* project = scene ? scene->Project() : nullptr;
+  if (project && project->Configuration) {
+    uint16_t v = project->Configuration->Sdecimal;
+    if (v >= 32 && v < 127) return static_cast<char>(v);
+  }
+  return '.';
+}
+
 int32_t InfoLabelMode(int32_t mode)
 {
   switch (mode & 0x12) {
@@ -179,23 +190,18 @@ void TZmNum::Scale(double fx, double fy)
   MultiTexts->ScaleFont(fx, fy);
 }
 
-std::string TZmNum::Placeholder() const
+std::string NumberPlaceholder(const TZmDisplayNumInf& format, char separator)
 {
   // Widths come from files: negative ones count as 0, the whole stays within the limit.
-  size_t whole = static_cast<size_t>(std::clamp(DisplayNumInf->IntWidth, 0, int32_t(kMaxPlaceholder)));
-  size_t fraction = static_cast<size_t>(std::clamp(DisplayNumInf->FloatWidth, 0, int32_t(kMaxPlaceholder)));
+  size_t whole = static_cast<size_t>(std::clamp(format.IntWidth, 0, int32_t(kMaxPlaceholder)));
+  size_t fraction = static_cast<size_t>(std::clamp(format.FloatWidth, 0, int32_t(kMaxPlaceholder)));
   if (fraction == 0) return std::string(std::max<size_t>(whole, 1), '#');
-  char separator = '.';
-  TZmScene* scene = OwnerScene();
-  TZmHMI* project = scene ? scene->Project() : nullptr;
-  if (project && project->Configuration) {
-    uint16_t c = project->Configuration->Sdecimal;
-    if (c >= 32 && c < 127) separator = static_cast<char>(c);
-  }
   fraction = std::min(fraction, kMaxPlaceholder - 1);
   whole = std::min(whole, kMaxPlaceholder - 1 - fraction);
   return std::string(whole, '#') + separator + std::string(fraction, '#');
 }
+
+std::string TZmNum::Placeholder() const { return NumberPlaceholder(*DisplayNumInf, ProjectDecimalSeparator(this)); }
 
 void TZmNum::Paint(TZmDC& dc, TZmComponentRefs* collector, int32_t mode, bool registerIt)
 {

@@ -130,5 +130,10 @@ public:
 
 // Writes a reference to a binding whose read expression may be empty: 0 then.
 void WriteOptionalValue(TZmCompiler& compiler, TZmReadValue* value);
+// The project's decimal separator for the object's scene; "." without a
+// project or for a value that is no printable ASCII character.
+char ProjectDecimalSeparator(const TZmComponent* c);
+// "#" for each digit of the format, with the separator; at most 256 characters.
+std::string NumberPlaceholder(const TZmDisplayNumInf& format, char separator);
 // Label mode of the information lines: 0x02 addresses, 0x10 the short form, 0 none.
 int32_t InfoLabelMode(int32_t mode);

@@ -2,7 +2,9 @@
 
 #include "base/Persistent.h"
 #include "model/Buttons.h"
+#include "model/Controls.h"
 #include "model/Displays.h"
+#include "model/Inputs.h"
 #include "model/Shapes.h"
 
 void RegisterModelClasses()
@@ -20,6 +22,10 @@ void RegisterModelClasses()
   RegisterClassOf<TZmPie>();
   RegisterClassOf<TZmChord>();
   RegisterClassOf<TZmPolyline>();
+  RegisterClassOf<TZmLabel>();
+  RegisterClassOf<TZmScale>();
+  RegisterClassOf<TZmTable>();
+  RegisterClassOf<TZmPicture>();
   RegisterClassOf<TZmLamp>();
   RegisterClassOf<TZmNum>();
   RegisterClassOf<TZmText>();
@@ -32,4 +38,6 @@ void RegisterModelClasses()
   RegisterClassOf<TZmBtnStatusSet>();
   RegisterClassOf<TZmBtnSystem>();
   RegisterClassOf<TZmButtonPwdPage>();
+  RegisterClassOf<TZmMutilStatus>();
+  RegisterClassOf<TZmEditNum>();
 }

@@ -7,7 +7,9 @@
 #include "devices/Protocols.h"
 #include "model/Alarms.h"
 #include "model/Buttons.h"
+#include "model/Controls.h"
 #include "model/Displays.h"
+#include "model/Inputs.h"
 #include "model/Project.h"
 #include "model/Registry.h"
 #include "graphics/Pen.h"
@@ -15,6 +17,7 @@
 #include "model/Shapes.h"
 #include "model/StatusInf.h"
 #include "graphics/Bevel.h"
+#include "graphics/Bitmap.h"
 #include "graphics/Text.h"
 
 int main(int argc, char** argv)
@@ -33,7 +36,7 @@ int main(int argc, char** argv)
   }
   std::unique_ptr<TZmHMI> root(NewObject<TZmHMI>());
   root->Title = "Pump station";
-  root->Description = "Demo project: a pump station panel with an overview, a settings scene and two alarms.";
+  root->Description = "Demo project: a pump station panel with an overview, a settings scene, a controls scene and two alarms.";
   root->ModelID = 1002;  // the 240 x 128 panel
 
   for (uint32_t port = 0; port < 2; ++port) {
@@ -190,6 +193,62 @@ int main(int argc, char** argv)
   f1->KeyValue = 0x1;
   f1->Type = 2;
   f1->ONWriteValue->WriteValue->Expression = "0:C1";
+
+  // The controls scene: a label, a scale beside a level, a table of
+  // readings, a picture, and the two input objects.
+  TZmScene* controls = TZmScene::Create(main);
+  controls->ID = 4;
+  controls->FDescription = "Controls";
+  TZmComponentGroup* panel = controls->ComponentGroup;
+  auto* title = CreateComponent<TZmLabel>(panel);
+  frame(title, 4, 4, 125, 19);
+  label(title->MultiTexts, "Tank level");
+  auto* scale = CreateComponent<TZmScale>(panel);
+  scale->Rect = {4, 24, 59, 123};
+  scale->ScaleInf->Pen->Color = 1;
+  scale->ScaleInf->Text->Color = 1;
+  scale->ScaleInf->Text->SetText("%");
+  auto* tankLevel = CreateComponent<TZmBar>(panel);
+  frame(tankLevel, 62, 24, 73, 123);
+  tankLevel->ReadValue->ReadValue->Expression = "0:HR12";
+  tankLevel->BarBrush->Color = 1;
+  auto* readings = CreateComponent<TZmTable>(panel);
+  readings->Rect = {130, 4, 235, 51};
+  readings->XCount = 2;
+  readings->YCount = 3;
+  readings->Pen->Color = 1;
+  auto* pumpPicture = CreateComponent<TZmPicture>(panel);
+  frame(pumpPicture, 78, 24, 125, 71);
+  {
+    // A pump symbol: a ring with an arrow, drawn into a 1-bit image.
+    TZmBitmap& b = *pumpPicture->Image;
+    b.Width = b.Height = 32;
+    b.ColorBit = 1;
+    b.Image->Image.WriteZeros(PackedImageBytes(32, 32, 1));
+    for (int32_t y = 0; y < 32; ++y)
+      for (int32_t x = 0; x < 32; ++x) {
+        int32_t d = (2 * x - 31) * (2 * x - 31) + (2 * y - 31) * (2 * y - 31);
+        bool ring = d >= 24 * 24 && d <= 30 * 30;
+        bool arrow = x >= 9 && x <= 22 && y >= 15 - (22 - x) / 2 && y <= 16 + (22 - x) / 2;
+        if (ring || arrow) SetPackedPixel(b.Image->MutableBytes(), 32, 1, x, y, 1);
+      }
+  }
+  auto* mode = CreateComponent<TZmMutilStatus>(panel);
+  frame(mode, 78, 76, 125, 95);
+  mode->WriteValue->ReadValue->Expression = "0:HR15";
+  mode->WriteValue->WriteValue->Expression = "0:HR15";
+  state(mode->StatusInfs, "AUTO", 1, 0, "1");
+  state(mode->StatusInfs, "HAND", 0, 0, "0");
+  auto* setpointEntry = CreateComponent<TZmEditNum>(panel);
+  frame(setpointEntry, 78, 100, 125, 123);
+  setpointEntry->WriteValue->ReadValue->Expression = "0:HR16";
+  setpointEntry->WriteValue->WriteValue->Expression = "0:HR16";
+  setpointEntry->WriteValue->MinValue->Expression = "0";
+  setpointEntry->WriteValue->MaxValue->Expression = "1000";
+  setpointEntry->DisplayNumInf->IntWidth = 3;
+  setpointEntry->DisplayNumInf->FloatWidth = 1;
+  setpointEntry->ValueScaleString = "0.1";
+  label(setpointEntry->MultiTexts, "");
 
   TZmSceneGroup* service = TZmSceneGroup::Create(root->SceneGroups);
   service->Name = "Service";
