@@ -6,6 +6,8 @@
 #include <bit>
 #include <clocale>
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -368,8 +370,8 @@ TEST(ValueScale, ParsedAsCLocaleNumbers)
   EXPECT_EQ(ParseValueScale(FormatValueScale(1.0 / 3.0)), 1.0f / 3.0f);
 }
 
-// The same under a process locale whose decimal mark is a comma (when the
-// machine has one).
+// The same under a process locale whose decimal mark is a comma (one is
+// compiled when the machine has none).
 TEST(ValueScale, ProcessLocaleDoesNotMatter)
 {
   std::string previous = std::setlocale(LC_NUMERIC, nullptr);
@@ -379,10 +381,26 @@ TEST(ValueScale, ProcessLocaleDoesNotMatter)
       found = name;
       break;
     }
-  if (!found) GTEST_SKIP() << "no locale with a decimal comma is installed";
+  // None installed: compile one from the locale sources into a scratch
+  // folder, so the case runs on a bare machine too.
+  std::string scratch;
+  if (!found) {
+    scratch = testing::TempDir() + "kestrava-locale";
+    const std::string cmd = "mkdir -p '" + scratch + "' && localedef -i de_DE -f UTF-8 '" + scratch +
+                            "/de_DE.UTF-8' >/dev/null 2>&1";
+    if (std::system(cmd.c_str()) == 0 || std::filesystem::exists(scratch + "/de_DE.UTF-8/LC_NUMERIC")) {
+      setenv("LOCPATH", scratch.c_str(), 1);
+      if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8")) found = "de_DE.UTF-8 (compiled here)";
+      unsetenv("LOCPATH");
+    }
+  }
+  if (!found) GTEST_SKIP() << "no locale with a decimal comma is installed or can be compiled";
+  // The locale really is in force: the C library now stops at the full stop.
+  const double plain = std::strtod("1.5", nullptr);
   float half = ParseValueScale("1.5");
   std::string text = FormatValueScale(1.5);
   std::setlocale(LC_NUMERIC, previous.c_str());
+  EXPECT_EQ(plain, 1.0) << found;
   EXPECT_EQ(half, 1.5f) << found;
   EXPECT_EQ(text, "1.5") << found;
 }
