@@ -32,94 +32,26 @@
 #include "model/Registry.h"
 #include "model/Scenes.h"
 #include "model/StatusInf.h"
+#include "ObjectFixture.h"
 
 namespace {
 
-// A 1-bit 128 x 64 panel, one controller station whose "D" words can be
-// registered, and one scene (ID 1).
-class Controls : public ::testing::Test {
+// The shared panel and scene, with the texts these objects ask for and a
+// fixed-cell text rasteriser for drawing.
+class Controls : public ObjectFixture {
 protected:
-  void SetUp() override
+  Controls()
   {
-    db.ClearAll();
-    SetTextLookup([](int n) -> std::string {
-      switch (n) {
-        case 2601: return "empty %s %s %s";
-        case 2602: return "bad %s %s %s";
-        case 8000: return "Read: ";
-        case 8001: return "Write: ";
-        case 8016: return "Max: ";
-        case 8017: return "Min: ";
-        case 8100: return "R: ";
-        case 8101: return "W: ";
-        default: return "";
-      }
-    });
-    auto m = std::make_unique<TZmModel>();
-    m->ID = 503;
-    m->EditRect = {0, 0, 128, 64};
-    m->ColorBit = 1;
-    m->ColorFormat = 8;
-    m->Palette = {0xFFFFFF, 0x000000};
-    m->BlackIndex = 1;
-    m->WhiteIndex = 0;
-    m->GrayIndex = 0;
-    TZmModels::Global().Add(std::move(m));
-    db.BuildInternalController();
-    auto p = std::make_unique<TZmProtocol>();
-    p->UID = 10;
-    bool created;
-    TZmController* c = db.ControllerFor(20, created);
-    TZmRegRule::Create(&c->RegRules, "4\"D\"d0-9999");
-    p->ControllerRefs.push_back(c);
-    db.Protocols.push_back(std::move(p));
-    root.reset(NewObject<TZmHMI>());
-    root->ModelID = 503;
-    TZmDevice* d = TZmDevice::Create(root->Devices);
-    d->Type = 15;
-    d->ProtocolRefUID = 10;
-    TZmStation::Create(d)->SetController(c);
-    group = TZmSceneGroup::Create(root->SceneGroups);
-    scene = TZmScene::Create(group);
-    scene->ID = 1;
-    compiler.Project = root.get();
-    compiler.CurrentScene = scene;
-  }
-  void TearDown() override
-  {
-    root.reset();
-    TZmModels::Global().Clear();
-    SetTextLookup(nullptr);
-    db.ClearAll();
-  }
-  template <typename T>
-  T* Make(int32_t l = 10, int32_t t = 10, int32_t r = 49, int32_t b = 29)
-  {
-    T* o = CreateComponent<T>(scene->ComponentGroup);
-    o->SetBounds(l, t, r, b);
-    return o;
-  }
-  // The record as written, before the resource area resolves its references.
-  std::vector<uint32_t> RawRecord(TZmComponent* o)
-  {
-    compiler.Reset();
-    compiler.CurrentScene = scene;
-    o->WriteROM(compiler);
-    std::vector<uint32_t> w;
-    for (size_t i = 0; i + 4 <= compiler.Output().Size(); i += 4) w.push_back(GetU32(compiler.Output().Data() + i));
-    return w;
-  }
-  void Finish()
-  {
-    compiler.Registers->Layout(512);
-    compiler.Resources.WriteAll(compiler);
-  }
-  bool Registered(const char* address) { return compiler.Registers->Resolve(address).Found; }
-  size_t MessagesOfKind(int32_t kind) const
-  {
-    size_t n = 0;
-    for (const auto& m : compiler.Messages->List) n += m.Kind == kind;
-    return n;
+    Texts = {
+        {2601, "empty %s %s %s"},
+        {2602, "bad %s %s %s"},
+        {8000, "Read: "},
+        {8001, "Write: "},
+        {8016, "Max: "},
+        {8017, "Min: "},
+        {8100, "R: "},
+        {8101, "W: "},
+    };
   }
   std::unique_ptr<TZmDC> Surface()
   {
@@ -130,34 +62,8 @@ protected:
     return dc;
   }
 
-  TZmControllerDB& db = TZmControllerDB::Global();
-  std::unique_ptr<TZmHMI> root;
-  TZmSceneGroup* group = nullptr;
-  TZmScene* scene = nullptr;
-  TZmCompiler compiler;
   TZmFixedCellRasterizer cells{3, 5};
 };
-
-// Reads the image the way the panel runtime does, every access bounds-checked.
-struct RuntimeView {
-  const TZmStream& Image;
-  uint32_t U32(uint32_t at) const
-  {
-    if (size_t(at) + 4 > Image.Size()) {
-      ADD_FAILURE() << "read outside the image at " << at;
-      return 0;
-    }
-    return GetU32(Image.Data() + at);
-  }
-  float F32(uint32_t at) const { return std::bit_cast<float>(U32(at)); }
-};
-
-struct Word {
-  uint32_t Value;
-  bool Reference = false;
-};
-Word Ref(uint32_t kind) { return {kind, true}; }
-Word Lit(uint32_t v) { return {v, false}; }
 
 // A 16 x 8 1-bit picture with a filled left half.
 void HalfFilledImage(TZmBitmap& b)

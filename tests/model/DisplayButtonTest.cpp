@@ -26,166 +26,44 @@
 #include "model/Registry.h"
 #include "model/Scenes.h"
 #include "model/StatusInf.h"
+#include "ObjectFixture.h"
 
 namespace {
 
-constexpr int32_t kKeyPrevious = 0x20, kKeyNext = 0x1000, kKeyF1 = 0x1;
-
-// A 1-bit 128 x 64 panel with previous/next keys, one controller station
-// whose "D" words can be registered, and one scene (ID 1) in a group.
-class Objects : public ::testing::Test {
+// The shared panel (with previous/next keys) and scene, with the texts
+// these objects ask for.
+class Objects : public ObjectFixture {
 protected:
-  void SetUp() override
+  Objects()
   {
-    db.ClearAll();
-    SetTextLookup([](int n) -> std::string {
-      switch (n) {
-        case 2601: return "empty %s %s %s";
-        case 2602: return "bad %s %s %s";
-        case 3904: return "1";
-        case 3911: return "4\"LW\"d0-255";
-        case 9005: return "kind %X screen %d";
-        case 8000: return "Read: ";
-        case 8001: return "Write: ";
-        case 8002: return "Action: ";
-        case 8003: return "Value: ";
-        case 8019: return "Password: ";
-        case 8101: return "W: ";
-        case 8103: return "V: ";
-        case 8104: return "S: ";
-        case 2100: return "2";
-        case 2101: return "0:No action";
-        case 2102: return "13:Password screen";
-        case 6700: return "2";
-        case 6701: return "0:Set";
-        case 6702: return "3:Momentary";
-        case 8004: return "Screen: ";
-        case 8018: return "Length: ";
-        case 8100: return "R: ";
-        case 2030: return "(none)";
-        default: return "";
-      }
-    });
-    auto m = std::make_unique<TZmModel>();
-    m->ID = 503;
-    m->EditRect = {0, 0, 128, 64};
-    m->ColorBit = 1;
-    m->ColorFormat = 8;
-    m->Palette = {0xFFFFFF, 0x000000};
-    m->BlackIndex = 1;
-    m->WhiteIndex = 0;
-    m->GrayIndex = 0;
-    for (auto [code, function] : {std::pair{kKeyPrevious, 1280}, {kKeyNext, 1536}, {kKeyF1, 0}}) {
-      TZmModelKey k;
-      k.Code = code;
-      k.Left = 200 + code % 50;
-      k.Top = 10;
-      k.Width = 20;
-      k.Height = 12;
-      k.Function = function;
-      m->Keys.emplace_back("K", k);
-    }
-    TZmModels::Global().Add(std::move(m));
-    db.BuildInternalController();
-    auto p = std::make_unique<TZmProtocol>();
-    p->UID = 10;
-    bool created;
-    TZmController* c = db.ControllerFor(20, created);
-    TZmRegRule::Create(&c->RegRules, "4\"D\"d0-9999");
-    p->ControllerRefs.push_back(c);
-    db.Protocols.push_back(std::move(p));
-    root.reset(NewObject<TZmHMI>());
-    root->ModelID = 503;
-    TZmDevice* d = TZmDevice::Create(root->Devices);
-    d->Type = 15;
-    d->ProtocolRefUID = 10;
-    TZmStation::Create(d)->SetController(c);
-    group = TZmSceneGroup::Create(root->SceneGroups);
-    scene = TZmScene::Create(group);
-    scene->ID = 1;
-    compiler.Project = root.get();
-    compiler.CurrentScene = scene;
+    WithKeys = true;
+    Texts = {
+        {2601, "empty %s %s %s"},
+        {2602, "bad %s %s %s"},
+        {3904, "1"},
+        {3911, "4\"LW\"d0-255"},
+        {9005, "kind %X screen %d"},
+        {8000, "Read: "},
+        {8001, "Write: "},
+        {8002, "Action: "},
+        {8003, "Value: "},
+        {8019, "Password: "},
+        {8101, "W: "},
+        {8103, "V: "},
+        {8104, "S: "},
+        {2100, "2"},
+        {2101, "0:No action"},
+        {2102, "13:Password screen"},
+        {6700, "2"},
+        {6701, "0:Set"},
+        {6702, "3:Momentary"},
+        {8004, "Screen: "},
+        {8018, "Length: "},
+        {8100, "R: "},
+        {2030, "(none)"},
+    };
   }
-  void TearDown() override
-  {
-    root.reset();
-    TZmModels::Global().Clear();
-    SetTextLookup(nullptr);
-    db.ClearAll();
-  }
-  template <typename T>
-  T* Make(int32_t l = 10, int32_t t = 10, int32_t r = 49, int32_t b = 29)
-  {
-    T* o = CreateComponent<T>(scene->ComponentGroup);
-    o->SetBounds(l, t, r, b);
-    return o;
-  }
-  // The record as written, before the resource area resolves its references.
-  std::vector<uint32_t> RawRecord(TZmComponent* o)
-  {
-    compiler.Reset();
-    compiler.CurrentScene = scene;
-    o->WriteROM(compiler);
-    std::vector<uint32_t> w;
-    for (size_t i = 0; i + 4 <= compiler.Output().Size(); i += 4) w.push_back(GetU32(compiler.Output().Data() + i));
-    return w;
-  }
-  // Lays out the register memory and writes the resource area.
-  void Finish()
-  {
-    compiler.Registers->Layout(512);
-    compiler.Resources.WriteAll(compiler);
-  }
-  bool Registered(const char* address) { return compiler.Registers->Resolve(address).Found; }
-  size_t MessagesOfKind(int32_t kind) const
-  {
-    size_t n = 0;
-    for (const auto& m : compiler.Messages->List) n += m.Kind == kind;
-    return n;
-  }
-
-  TZmControllerDB& db = TZmControllerDB::Global();
-  std::unique_ptr<TZmHMI> root;
-  TZmSceneGroup* group = nullptr;
-  TZmScene* scene = nullptr;
-  TZmCompiler compiler;
 };
-
-// Reads the image the way the panel runtime does: 32-bit words at offsets
-// that records name, every access bounds-checked.
-struct RuntimeView {
-  const TZmStream& Image;
-  uint32_t U32(uint32_t at) const
-  {
-    if (size_t(at) + 4 > Image.Size()) {
-      ADD_FAILURE() << "read outside the image at " << at;
-      return 0;
-    }
-    return GetU32(Image.Data() + at);
-  }
-  // StateIndex of the display code: the state table's entry `i`.
-  uint32_t State(uint32_t table, uint32_t i) const { return U32(table + 4 + 4 * i); }
-};
-
-// A word of a raw record: either a literal value or a reference of a kind.
-struct Word {
-  uint32_t Value;
-  bool Reference = false;
-};
-Word Ref(uint32_t kind) { return {kind, true}; }
-Word Lit(uint32_t v) { return {v, false}; }
-
-void ExpectWords(const std::vector<uint32_t>& raw, const std::vector<Word>& expected, const char* what)
-{
-  ASSERT_EQ(raw.size(), 7 + expected.size()) << what;
-  for (size_t i = 0; i < expected.size(); ++i) {
-    uint32_t w = raw[7 + i];
-    if (expected[i].Reference)
-      EXPECT_EQ(w & 0xFF000000u, expected[i].Value) << what << " +" << 28 + 4 * i;
-    else
-      EXPECT_EQ(w, expected[i].Value) << what << " +" << 28 + 4 * i;
-  }
-}
 
 }  // namespace
 
