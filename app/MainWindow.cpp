@@ -189,6 +189,9 @@ TFormMain::TFormMain(const QStringList& args, QWidget* parent) : QMainWindow(par
   tbMain = addToolBar(QStringLiteral("tbMain"));
   tbMain->setObjectName(QStringLiteral("tbMain"));
   tbMain->setMovable(false);
+  // There is one tool bar and nothing to switch off: no pop-up listing it by name.
+  tbMain->toggleViewAction()->setVisible(false);
+  tbMain->setContextMenuPolicy(Qt::PreventContextMenu);
   tbMain->setIconSize(QSize(20, 20));
   tbMain->addAction(actNewFile);
   auto* btnOpen = new QToolButton(tbMain);
@@ -273,6 +276,10 @@ TFormMain::TFormMain(const QStringList& args, QWidget* parent) : QMainWindow(par
   qApp->installEventFilter(this);
   connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this] { UpdateEditActions(); });
 
+  // The window translates itself: wherever it is created, no caption is
+  // left showing the name of its component.
+  TranslateComponent(this);
+  ApplyLanguageFont(this);
   UpdateCaption();
   UpdateActions();
 }
