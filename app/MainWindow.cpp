@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 
 #include <QAction>
+#include <algorithm>
 #include <QApplication>
 #include <QAbstractSpinBox>
 #include <QClipboard>
@@ -401,6 +402,13 @@ void TFormMain::Redo()
   RefreshModified();
 }
 
+void TFormMain::ShowObjectPage(TZmPersistent* object)
+{
+  // The property pages bind here; until a page exists for the object's
+  // class the bottom host stays closed.
+  PageObject = object;
+}
+
 void TFormMain::AboutToDestroy(TZmPersistent* object)
 {
   if (!object) return;
@@ -422,6 +430,20 @@ void TFormMain::AboutToDestroy(TZmPersistent* object)
     default:
       break;
   }
+  auto doomedScene = [&](const TZmScene* s) { return s && std::find(scenes.begin(), scenes.end(), s) != scenes.end(); };
+  // Whether `o` is the object or lies beneath it (a group's members count).
+  auto doomed = [&](TZmPersistent* o) {
+    if (!o) return false;
+    if (o == object) return true;
+    auto* c = dynamic_cast<TZmComponent*>(o);
+    if (!c) return doomedScene(dynamic_cast<TZmScene*>(o));
+    if (doomedScene(c->OwnerScene())) return true;
+    for (TZmComponentGroup* g = c->Owner; g; g = g->Owner)
+      if (g == object) return true;
+    return false;
+  };
+  // The property page first: it may show anything beneath the object.
+  if (doomed(PageObject) || NodeKindOf(object) == TZmNodeKind::Root) PageObject = nullptr;
   for (TZmScene* s : scenes) {
     if (ClientPage && ClientPage->EditedScene() == s) {
       ClientPage->Detach();
@@ -431,8 +453,23 @@ void TFormMain::AboutToDestroy(TZmPersistent* object)
     UndoStack.Forget(s);
   }
   if (NodeKindOf(object) == TZmNodeKind::Root) UndoStack.Clear();
-  // A single object of the edited scene: the editor drops its references.
-  if (ClientPage && ClientPage->EditedScene() && dynamic_cast<TZmComponent*>(object)) ClientPage->SceneReplaced();
+  // A screen object of the edited scene: the editor lets go of it and of
+  // what it holds, and keeps the rest of its selection.
+  if (auto* c = dynamic_cast<TZmComponent*>(object); c && ClientPage && ClientPage->EditedScene())
+    ClientPage->ObjectDestroyed(c);
+  // Its tree node goes, and the nodes beneath it with it. Removing the
+  // selected node moves the selection to a neighbour, whose pages show.
+  if (NodeKindOf(object) == TZmNodeKind::Root) {
+    tvProject->ClearNodes();
+  } else if (QTreeWidgetItem* node = tvProject->NodeOf(object)) {
+    bool current = false;
+    for (QTreeWidgetItem* i = tvProject->currentItem(); i; i = i->parent()) current = current || i == node;
+    const bool wasClosing = Closing;
+    Closing = true;  // no pages for a node that is on its way out
+    delete node;
+    Closing = wasClosing;
+    if (current) ShowNodePages();
+  }
   UpdateEditActions();
 }
 
@@ -790,6 +827,7 @@ void TFormMain::ShowNodePages()
 {
   if (Closing) return;
   TZmPersistent* object = TZmProjectTreeView::ObjectOf(tvProject->currentItem());
+  ShowObjectPage(object);
   // Scenes, scene groups and alarms may be dragged; nothing else.
   const TZmNodeKind kind = NodeKindOf(object);
   tvProject->setDragEnabled(kind == TZmNodeKind::Scene || kind == TZmNodeKind::SceneGroup || kind == TZmNodeKind::Alarm);
@@ -805,6 +843,7 @@ void TFormMain::ShowNodePages()
       ClientPage->OnToolDone = [this] {
         if (RightPage) RightPage->Cursor();
       };
+      ClientPage->OnShowObject = [this](TZmPersistent* o) { ShowObjectPage(o); };
       ClientPage->OnPasteError = [](const QString& why) {
         MessageBoxText(FormatText(kPasteFailedText, {Utf8(why)}), kCaption, ZmMb::Ok | ZmMb::IconError);
       };
@@ -814,7 +853,7 @@ void TFormMain::ShowNodePages()
       dplRight->layout()->addWidget(RightPage);
       TranslateComponent(RightPage);
       RightPage->OnToolChanged = [this](int32_t code) {
-        if (ClientPage) ClientPage->ToolCode = code;
+        if (ClientPage) ClientPage->SetTool(code);
       };
     }
     if (ClientPage->Attach(object, &EditOptions)) {
