@@ -432,15 +432,20 @@ void TFormMain::AboutToDestroy(TZmPersistent* object)
   }
   auto doomedScene = [&](const TZmScene* s) { return s && std::find(scenes.begin(), scenes.end(), s) != scenes.end(); };
   // Whether `o` is the object or lies beneath it (a group's members count).
+  QTreeWidgetItem* objectNode = tvProject->NodeOf(object);
   auto doomed = [&](TZmPersistent* o) {
     if (!o) return false;
     if (o == object) return true;
-    auto* c = dynamic_cast<TZmComponent*>(o);
-    if (!c) return doomedScene(dynamic_cast<TZmScene*>(o));
-    if (doomedScene(c->OwnerScene())) return true;
-    for (TZmComponentGroup* g = c->Owner; g; g = g->Owner)
-      if (g == object) return true;
-    return false;
+    if (auto* c = dynamic_cast<TZmComponent*>(o)) {
+      if (doomedScene(c->OwnerScene())) return true;
+      for (TZmComponentGroup* g = c->Owner; g; g = g->Owner)
+        if (g == object) return true;
+      return false;
+    }
+    // Project objects lie beneath where their nodes do (a port's stations).
+    for (QTreeWidgetItem* i = tvProject->NodeOf(o); i && objectNode; i = i->parent())
+      if (i == objectNode) return true;
+    return doomedScene(dynamic_cast<TZmScene*>(o));
   };
   // The property page first: it may show anything beneath the object.
   if (doomed(PageObject) || NodeKindOf(object) == TZmNodeKind::Root) PageObject = nullptr;
@@ -461,7 +466,7 @@ void TFormMain::AboutToDestroy(TZmPersistent* object)
   // selected node moves the selection to a neighbour, whose pages show.
   if (NodeKindOf(object) == TZmNodeKind::Root) {
     tvProject->ClearNodes();
-  } else if (QTreeWidgetItem* node = tvProject->NodeOf(object)) {
+  } else if (QTreeWidgetItem* node = objectNode) {
     bool current = false;
     for (QTreeWidgetItem* i = tvProject->currentItem(); i; i = i->parent()) current = current || i == node;
     const bool wasClosing = Closing;

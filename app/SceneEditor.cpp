@@ -295,7 +295,9 @@ void TZmModelPicture::mouseMoveEvent(QMouseEvent* e)
 
 void TZmModelPicture::mousePressEvent(QMouseEvent* e)
 {
+  // A key shows its binding; the rest of the picture the scene's page.
   if (const TZmModelKey* key = Page->KeyAt(e->position().toPoint())) Page->KeyClicked(*key);
+  else if (Page->Scene && Page->OnShowObject) Page->OnShowObject(Page->Scene);
 }
 
 void TZmModelPicture::enterEvent(QEnterEvent* e)

@@ -216,6 +216,9 @@ TEST_F(DrawingTools, ArcsTakeTheRectangleThenBothAngles)
     // The guide runs from the centre to the angle being chosen.
     E->MouseMove({80, 40}, Qt::NoButton, Qt::NoModifier);
     EXPECT_NE(E->Screen()->GetPixel(50, 40), E->SceneImage->GetPixel(50, 40));
+    if (code == 5) {
+      EXPECT_TRUE(E->ccEdit->grab().save(QStringLiteral(KESTRAVA_BUILD_DIR "/app-arc-guide.png")));
+    }
     EXPECT_EQ(Objects->size(), n) << "a preview leaves nothing behind";
     Click({80, 40});
     EXPECT_EQ(Objects->size(), n);
@@ -258,6 +261,9 @@ TEST_F(DrawingTools, PolylinesCollectLeftClicksAndFinishWithTheRightButton)
     for (QPoint p : c.clicks) Click(p);
     EXPECT_EQ(E->PointCount, int32_t(c.clicks.size()));
     E->MouseMove({100, 100}, Qt::NoButton, Qt::NoModifier);
+    if (c.code == 0x4000A && c.clicks.size() == 3) {
+      EXPECT_TRUE(E->ccEdit->grab().save(QStringLiteral(KESTRAVA_BUILD_DIR "/app-fillpoly-preview.png")));
+    }
     EXPECT_EQ(Objects->size(), n) << "the preview is gone again";
     Click({100, 100}, Qt::RightButton, c.finish);
     EXPECT_EQ(E->PointCount, 0);

@@ -113,6 +113,10 @@ TEST_F(Palette, ClickingAKeyShowsItsBindingAndMakesOneOnlyWhenMissing)
   const QPoint at((key->Left + key->Width / 2) * e->Zoom / 100, (key->Top + key->Height / 2) * e->Zoom / 100);
   EXPECT_EQ(e->KeyAt(at), key);
   EXPECT_EQ(e->KeyAt(QPoint(1, 1)), nullptr);
+  // Clicking the picture beside the keys shows the scene's page.
+  W->ShowObjectPage(nullptr);
+  QTest::mouseClick(e->imgEdit, Qt::LeftButton, Qt::NoModifier, QPoint(1, 1));
+  EXPECT_EQ(W->PageObject, SceneAt(0));
   // Hovering names the key.
   QTest::mouseMove(e->imgEdit, at);
   EXPECT_EQ(e->Readout(), FormatText(1120, {key->Caption}));
@@ -285,8 +289,16 @@ TEST_F(Palette, AboutToDestroyLetsGoOfEverythingBeneath)
   delete group;
   QApplication::processEvents();
 
-  // A station shown on the page.
+  // A port whose station is shown on the page.
   TZmDevice* port = W->Root().Devices->Devices.at(0);
+  ASSERT_FALSE(port->Stations.empty());
+  W->tvProject->setCurrentItem(W->tvProject->NodeOf(port->Stations.front()));
+  EXPECT_EQ(W->PageObject, port->Stations.front());
+  W->AboutToDestroy(port);
+  EXPECT_EQ(W->PageObject == port || W->PageObject == port->Stations.front(), false);
+  EXPECT_EQ(W->tvProject->NodeOf(port->Stations.front()), nullptr);
+  W->tvProject->Build(W->Root());  // the port stays after all: shown again
+  // A station shown on the page.
   ASSERT_FALSE(port->Stations.empty());
   TZmStation* station = port->Stations.front();
   W->tvProject->setCurrentItem(W->tvProject->NodeOf(station));
