@@ -1503,6 +1503,18 @@ void TFrameEditScene::ToolPlace(int32_t n, bool backToCursor)
   if (backToCursor && OnToolDone) OnToolDone();
 }
 
+void TFrameEditScene::StartDrawing()
+{
+  // The selection goes with its handles, from the picture and the pick map
+  // alike, so nothing unselected can be grabbed by a stale handle later.
+  Selection.Clear();
+  BandList.Clear();
+  RedrawScene();
+  ccEdit->update();
+  RebuildPick();
+  if (OnSelectionChanged) OnSelectionChanged();
+}
+
 void TFrameEditScene::ToolDown(QPoint p, Qt::MouseButtons buttons, Qt::KeyboardModifiers mods)
 {
   mods &= ~Qt::KeypadModifier;
@@ -1519,16 +1531,12 @@ void TFrameEditScene::ToolDown(QPoint p, Qt::MouseButtons buttons, Qt::KeyboardM
       PointCount = 0;
       Moved = false;
       Points[0] = SnapPoint(p);
-      Selection.Clear();
-      RedrawScene();
-      ccEdit->update();
+      StartDrawing();
       PointCount = 1;
       return;
     case TZmToolKind::FourPoints:
       if (PointCount <= 0) {
-        Selection.Clear();
-        RedrawScene();
-        ccEdit->update();
+        StartDrawing();
         Points[0] = SnapPoint(p);
         PointCount = 1;
       } else if (PointCount < 3) {
@@ -1543,9 +1551,7 @@ void TFrameEditScene::ToolDown(QPoint p, Qt::MouseButtons buttons, Qt::KeyboardM
         // The curve follows the hand; the other outlines keep to the grid.
         const QPoint q = ToolCode == 0x40009 ? p : SnapPoint(p);
         if (PointCount <= 0) {
-          Selection.Clear();
-          RedrawScene();
-          ccEdit->update();
+          StartDrawing();
           Points[0] = q;
           PointCount = 1;
         } else if (PointCount < kMaxToolPoints) {

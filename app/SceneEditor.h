@@ -236,6 +236,7 @@ private:
   void ToolDown(QPoint p, Qt::MouseButtons buttons, Qt::KeyboardModifiers mods);
   void ToolMove(QPoint p, Qt::MouseButtons buttons, Qt::KeyboardModifiers mods);
   void ToolUp(QPoint p, Qt::KeyboardModifiers mods);
+  void StartDrawing();
   void ToolPreview(int32_t n);
   void ToolPlace(int32_t n, bool backToCursor);
   std::vector<TZmDCPoint> ToolPoints(int32_t n) const;
