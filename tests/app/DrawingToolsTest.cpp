@@ -322,3 +322,18 @@ TEST_F(DrawingTools, EscapeDropsTheDrawingAndTheTool)
   Click({80, 80}, Qt::RightButton);
   EXPECT_EQ(PolyPoints(), Pts({{60, 60}, {80, 60}}));
 }
+
+TEST_F(DrawingTools, PolygonWithTheRealMouse)
+{
+  QApplication::processEvents();
+  const int k = E->Zoom / 100;
+  W->RightPage->SelectTool(8);
+  for (QPoint p : {QPoint(10, 10), QPoint(40, 10), QPoint(40, 30)})
+    QTest::mouseClick(E->ccEdit, Qt::LeftButton, Qt::NoModifier, p * k + QPoint(k / 2, k / 2));
+  QTest::mouseMove(E->ccEdit, QPoint(60, 60) * k);
+  QTest::mouseClick(E->ccEdit, Qt::RightButton, Qt::ShiftModifier, QPoint(60, 60) * k);
+  EXPECT_EQ(PolyPoints(), Pts({{10, 10}, {40, 10}, {40, 30}}));
+  EXPECT_EQ(E->ToolCode, 8) << "Shift keeps the tool";
+  QTest::mouseClick(E->ccEdit, Qt::RightButton, Qt::NoModifier, QPoint(60, 60) * k);
+  EXPECT_EQ(E->ToolCode, 8) << "a right click without points changes nothing";
+}
