@@ -19,6 +19,7 @@
 #include <QWidget>
 
 #include "app/Prompts.h"
+#include "base/Texts.h"
 
 namespace {
 
@@ -189,7 +190,14 @@ void ForEachOwned(QObject* owner, F&& f, G&& other)
 }  // namespace
 
 TZmLanguageResources* AppLanguage() { return LanguagePtr(); }
-void SetAppLanguage(TZmLanguageResources* language) { LanguagePtr() = language; }
+void SetAppLanguage(TZmLanguageResources* language)
+{
+  // The core asks for numbered texts too (node names, information lines):
+  // it gets them from the same language, whoever selected it.
+  if (language) language->InstallTextLookup();
+  else if (LanguagePtr()) SetTextLookup(nullptr);
+  LanguagePtr() = language;
+}
 
 QString Text(int number) { return AppLanguage() ? Q(AppLanguage()->GetText(number)) : QString(); }
 

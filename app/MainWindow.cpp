@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 
 #include <QAction>
+#include <algorithm>
 #include <QApplication>
 #include <QAbstractSpinBox>
 #include <QClipboard>
@@ -189,6 +190,9 @@ TFormMain::TFormMain(const QStringList& args, QWidget* parent) : QMainWindow(par
   tbMain = addToolBar(QStringLiteral("tbMain"));
   tbMain->setObjectName(QStringLiteral("tbMain"));
   tbMain->setMovable(false);
+  // There is one tool bar and nothing to switch off: no pop-up listing it by name.
+  tbMain->toggleViewAction()->setVisible(false);
+  tbMain->setContextMenuPolicy(Qt::PreventContextMenu);
   tbMain->setIconSize(QSize(20, 20));
   tbMain->addAction(actNewFile);
   auto* btnOpen = new QToolButton(tbMain);
@@ -273,6 +277,10 @@ TFormMain::TFormMain(const QStringList& args, QWidget* parent) : QMainWindow(par
   qApp->installEventFilter(this);
   connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this] { UpdateEditActions(); });
 
+  // The window translates itself: wherever it is created, no caption is
+  // left showing the name of its component.
+  TranslateComponent(this);
+  ApplyLanguageFont(this);
   UpdateCaption();
   UpdateActions();
 }
@@ -394,6 +402,13 @@ void TFormMain::Redo()
   RefreshModified();
 }
 
+void TFormMain::ShowObjectPage(TZmPersistent* object)
+{
+  // The property pages bind here; until a page exists for the object's
+  // class the bottom host stays closed.
+  PageObject = object;
+}
+
 void TFormMain::AboutToDestroy(TZmPersistent* object)
 {
   if (!object) return;
@@ -415,6 +430,25 @@ void TFormMain::AboutToDestroy(TZmPersistent* object)
     default:
       break;
   }
+  auto doomedScene = [&](const TZmScene* s) { return s && std::find(scenes.begin(), scenes.end(), s) != scenes.end(); };
+  // Whether `o` is the object or lies beneath it (a group's members count).
+  QTreeWidgetItem* objectNode = tvProject->NodeOf(object);
+  auto doomed = [&](TZmPersistent* o) {
+    if (!o) return false;
+    if (o == object) return true;
+    if (auto* c = dynamic_cast<TZmComponent*>(o)) {
+      if (doomedScene(c->OwnerScene())) return true;
+      for (TZmComponentGroup* g = c->Owner; g; g = g->Owner)
+        if (g == object) return true;
+      return false;
+    }
+    // Project objects lie beneath where their nodes do (a port's stations).
+    for (QTreeWidgetItem* i = tvProject->NodeOf(o); i && objectNode; i = i->parent())
+      if (i == objectNode) return true;
+    return doomedScene(dynamic_cast<TZmScene*>(o));
+  };
+  // The property page first: it may show anything beneath the object.
+  if (doomed(PageObject) || NodeKindOf(object) == TZmNodeKind::Root) PageObject = nullptr;
   for (TZmScene* s : scenes) {
     if (ClientPage && ClientPage->EditedScene() == s) {
       ClientPage->Detach();
@@ -424,8 +458,23 @@ void TFormMain::AboutToDestroy(TZmPersistent* object)
     UndoStack.Forget(s);
   }
   if (NodeKindOf(object) == TZmNodeKind::Root) UndoStack.Clear();
-  // A single object of the edited scene: the editor drops its references.
-  if (ClientPage && ClientPage->EditedScene() && dynamic_cast<TZmComponent*>(object)) ClientPage->SceneReplaced();
+  // A screen object of the edited scene: the editor lets go of it and of
+  // what it holds, and keeps the rest of its selection.
+  if (auto* c = dynamic_cast<TZmComponent*>(object); c && ClientPage && ClientPage->EditedScene())
+    ClientPage->ObjectDestroyed(c);
+  // Its tree node goes, and the nodes beneath it with it. Removing the
+  // selected node moves the selection to a neighbour, whose pages show.
+  if (NodeKindOf(object) == TZmNodeKind::Root) {
+    tvProject->ClearNodes();
+  } else if (QTreeWidgetItem* node = objectNode) {
+    bool current = false;
+    for (QTreeWidgetItem* i = tvProject->currentItem(); i; i = i->parent()) current = current || i == node;
+    const bool wasClosing = Closing;
+    Closing = true;  // no pages for a node that is on its way out
+    delete node;
+    Closing = wasClosing;
+    if (current) ShowNodePages();
+  }
   UpdateEditActions();
 }
 
@@ -783,6 +832,7 @@ void TFormMain::ShowNodePages()
 {
   if (Closing) return;
   TZmPersistent* object = TZmProjectTreeView::ObjectOf(tvProject->currentItem());
+  ShowObjectPage(object);
   // Scenes, scene groups and alarms may be dragged; nothing else.
   const TZmNodeKind kind = NodeKindOf(object);
   tvProject->setDragEnabled(kind == TZmNodeKind::Scene || kind == TZmNodeKind::SceneGroup || kind == TZmNodeKind::Alarm);
@@ -798,6 +848,7 @@ void TFormMain::ShowNodePages()
       ClientPage->OnToolDone = [this] {
         if (RightPage) RightPage->Cursor();
       };
+      ClientPage->OnShowObject = [this](TZmPersistent* o) { ShowObjectPage(o); };
       ClientPage->OnPasteError = [](const QString& why) {
         MessageBoxText(FormatText(kPasteFailedText, {Utf8(why)}), kCaption, ZmMb::Ok | ZmMb::IconError);
       };
@@ -807,7 +858,7 @@ void TFormMain::ShowNodePages()
       dplRight->layout()->addWidget(RightPage);
       TranslateComponent(RightPage);
       RightPage->OnToolChanged = [this](int32_t code) {
-        if (ClientPage) ClientPage->ToolCode = code;
+        if (ClientPage) ClientPage->SetTool(code);
       };
     }
     if (ClientPage->Attach(object, &EditOptions)) {

@@ -62,8 +62,13 @@ public:
   std::function<const TZmModel*()> ChooseModel;
   const TZmModel* ModelDialog();
   // An object and everything beneath it is about to be destroyed: every
-  // view lets go of it first.
+  // view lets go of it first (the scene editor, the tool palette, the
+  // project tree, the property page, the undo steps of its scenes).
   void AboutToDestroy(TZmPersistent* object);
+  // The object the bottom property page is for: a selected screen object,
+  // a key binding, or the scene; none for several objects.
+  void ShowObjectPage(TZmPersistent* object);
+  TZmPersistent* PageObject = nullptr;
   void Undo();
   void Redo();
   // Records a scene edit (the editor and later the pages call it).

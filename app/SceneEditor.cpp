@@ -10,17 +10,21 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollArea>
+#include <QTimer>
+#include <QToolTip>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 
+#include "app/DrawingTools.h"
 #include "app/LanguageUi.h"
 #include "app/SceneEditOpt.h"
 #include "base/Stream.h"
 #include "devices/Model.h"
 #include "graphics/DC.h"
 #include "graphics/Pen.h"
+#include "model/Buttons.h"
 #include "model/Scenes.h"
 #include "model/Shapes.h"
 
@@ -195,24 +199,48 @@ void TZmSceneCanvas::paintEvent(QPaintEvent*)
     double x = 0;
     for (int32_t i = 0; i < dc->Width(); ++i, x += sx) p.drawLine(int(x), 0, int(x), height());
   }
+  // With the mouse away from the panel and nothing selected, every object
+  // tells what it is bound to.
+  if (Page->MouseOutside && Page->Selection.Count() == 0 && Page->Scene)
+    for (TZmComponent* c : Page->Scene->ComponentGroup->Members)
+      Page->PaintInfoLines(p, c, QPoint(c->Rect.Left * Page->Zoom / 100, c->Rect.Top * Page->Zoom / 100));
 }
 
 void TZmSceneCanvas::mousePressEvent(QMouseEvent* e)
 {
   setFocus(Qt::MouseFocusReason);
-  Page->MouseDown(Page->ToScene(e->position().toPoint(), Page->ToolCode != -1), e->buttons(), e->modifiers());
+  Page->MouseDown(Page->ToScene(e->position().toPoint(), false), e->buttons(), e->modifiers());
 }
 
 void TZmSceneCanvas::mouseMoveEvent(QMouseEvent* e)
 {
-  Page->MouseMove(Page->ToScene(e->position().toPoint(), Page->ToolCode != -1 && Page->ToolDragging), e->buttons(),
-                  e->modifiers());
+  Page->HintPos = e->globalPosition().toPoint();
+  Page->MouseMove(Page->ToScene(e->position().toPoint(), false), e->buttons(), e->modifiers());
 }
 
 void TZmSceneCanvas::mouseReleaseEvent(QMouseEvent* e)
 {
   // The state as it was while the button was down.
-  Page->MouseUp(Page->ToScene(e->position().toPoint(), Page->ToolCode != -1), e->buttons() | e->button(), e->modifiers());
+  Page->MouseUp(Page->ToScene(e->position().toPoint(), false), e->buttons() | e->button(), e->modifiers());
+}
+
+void TZmSceneCanvas::enterEvent(QEnterEvent* e)
+{
+  Page->TrackMouse(e->globalPosition().toPoint());
+  QWidget::enterEvent(e);
+}
+
+void TZmSceneCanvas::leaveEvent(QEvent* e)
+{
+  Page->TrackMouse(QCursor::pos());
+  QWidget::leaveEvent(e);
+}
+
+bool TZmSceneCanvas::event(QEvent* e)
+{
+  // The canvas hint has its own delay (TimerHint), not the tool-tip one.
+  if (e->type() == QEvent::ToolTip) return true;
+  return QWidget::event(e);
 }
 
 void TZmSceneCanvas::keyPressEvent(QKeyEvent* e)
@@ -248,10 +276,18 @@ void TZmModelPicture::paintEvent(QPaintEvent*)
              QImage::Format_ARGB32);
   p.setRenderHint(QPainter::SmoothPixmapTransform, Page->Zoom < 200);
   p.drawImage(rect(), img);
+  // The key overlay: what each bound physical key does in this scene.
+  if (!Page->MouseOutside || Page->Selection.Count() != 0 || !Page->Scene) return;
+  for (TZmComponent* c : Page->Scene->ComponentGroupEx->Members) {
+    if (std::string_view(c->ClassName()) != "TZmBtnSystem" || c->Type == 0 || c->Type == 12) continue;
+    const TZmModelKey* key = m->FindKeyByCode(static_cast<int32_t>(static_cast<TZmBtnSystem*>(c)->KeyValue));
+    if (key) Page->PaintInfoLines(p, c, QPoint(key->Left * Page->Zoom / 100, key->Top * Page->Zoom / 100));
+  }
 }
 
 void TZmModelPicture::mouseMoveEvent(QMouseEvent* e)
 {
+  Page->TrackMouse(e->globalPosition().toPoint());
   const TZmModelKey* key = Page->KeyAt(e->position().toPoint());
   setCursor(key ? Qt::PointingHandCursor : Qt::ArrowCursor);
   Page->SetReadout(key ? FormatText(kKeyReadout, {key->Caption}) : QStringLiteral("Screen"));
@@ -259,13 +295,21 @@ void TZmModelPicture::mouseMoveEvent(QMouseEvent* e)
 
 void TZmModelPicture::mousePressEvent(QMouseEvent* e)
 {
-  // Looking at a key changes nothing in the project; its button is made
-  // when the user edits it on the key's page.
-  if (const TZmModelKey* key = Page->KeyAt(e->position().toPoint())) {
-    Page->Selection.Clear();
-    Page->SelectionChanged();
-    Page->SetReadout(FormatText(kKeyReadout, {key->Caption}));
-  }
+  // A key shows its binding; the rest of the picture the scene's page.
+  if (const TZmModelKey* key = Page->KeyAt(e->position().toPoint())) Page->KeyClicked(*key);
+  else if (Page->Scene && Page->OnShowObject) Page->OnShowObject(Page->Scene);
+}
+
+void TZmModelPicture::enterEvent(QEnterEvent* e)
+{
+  Page->TrackMouse(e->globalPosition().toPoint());
+  QWidget::enterEvent(e);
+}
+
+void TZmModelPicture::leaveEvent(QEvent* e)
+{
+  Page->TrackMouse(QCursor::pos());
+  QWidget::leaveEvent(e);
 }
 
 // ---- the page
@@ -294,6 +338,9 @@ TFrameEditScene::TFrameEditScene(QWidget* parent) : QWidget(parent)
   auto* host = new QWidget;
   host->setBackgroundRole(QPalette::Base);
   host->setAutoFillBackground(true);
+  host->setMouseTracking(true);
+  host->installEventFilter(this);
+  sbxEdit->viewport()->setMouseTracking(true);
   imgEdit = new TZmModelPicture(this, host);
   ccEdit = new TZmSceneCanvas(this, host);
   sbxEdit->setWidget(host);
@@ -309,6 +356,15 @@ TFrameEditScene::TFrameEditScene(QWidget* parent) : QWidget(parent)
   inner->addWidget(gbxOption);
   gbxOption->hide();
   column->addWidget(gbxCaption);
+  TimerHint = new QTimer(this);
+  TimerHint->setObjectName(QStringLiteral("TimerHint"));
+  TimerHint->setInterval(1000);
+  TimerHint->setSingleShot(true);
+  connect(TimerHint, &QTimer::timeout, this, [this] {
+    TimerHint->stop();
+    if (!CanvasHint.isEmpty()) QToolTip::showText(HintPos, CanvasHint, ccEdit);
+    LastHintPos = HintPos;
+  });
   connect(ckbShowgrid, &QCheckBox::clicked, this, [this](bool on) {
     if (Options) Options->DrawLine400 = on ? 1 : 0;
     Refresh();
@@ -339,6 +395,7 @@ bool TFrameEditScene::Attach(TZmPersistent* object, TZmSceneEditOpt* options)
   FitToArea();
   ckbShowgrid->setChecked(Options->DrawLine400 != 0);
   if (given && given->OwnerScene() == Scene) Selection.Add(given);
+  MouseOutside = true;
   Refresh();
   return true;
 }
@@ -350,6 +407,8 @@ void TFrameEditScene::Detach()
     r->Scene = nullptr;
   }
   HandleObject = nullptr;
+  PointCount = 0;
+  TimerHint->stop();
   Scene = nullptr;
   Model = nullptr;
   SceneImage.reset();
@@ -375,11 +434,13 @@ void TFrameEditScene::Reset()
   }
   BandMode = DragMode = 0;
   Moved = false;
-  Points[0] = Points[1] = QPoint();
+  PointCount = 0;
+  std::fill(Points.begin(), Points.end(), QPoint());
   HandleObject = nullptr;
-  ToolDragging = false;
   RebuildSnap(false);
   PasteCount = 0;
+  HintPos = LastHintPos = QPoint(-1, -1);
+  CanvasHint.clear();
 }
 
 void TFrameEditScene::SceneReplaced()
@@ -390,13 +451,47 @@ void TFrameEditScene::SceneReplaced()
   HandleObject = nullptr;
   DragMode = BandMode = 0;
   Moved = false;
+  PointCount = 0;
   RebuildSnap(false);
   Refresh();
+  ShowPage();
   if (OnSelectionChanged) OnSelectionChanged();
+}
+
+void TFrameEditScene::ObjectDestroyed(TZmComponent* c)
+{
+  if (!Scene || !c) return;
+  auto within = [c](TZmComponent* o) {
+    for (TZmComponent* x = o; x; x = x->Owner)
+      if (x == c) return true;
+    return false;
+  };
+  for (TZmComponentRefs* r : {&Selection, &BandList}) {
+    const std::vector<TZmComponent*> items = r->Items;
+    for (TZmComponent* o : items)
+      if (within(o)) r->Remove(o);
+  }
+  PickList.Items.clear();
+  HandleList.Items.clear();
+  if (HandleObject && within(HandleObject)) {
+    HandleObject = nullptr;
+    DragMode = 0;
+  }
+  QTimer::singleShot(0, this, [this] {
+    if (!Scene) return;
+    Refresh();
+    RebuildSnap(true);
+    ShowPage();
+    if (OnSelectionChanged) OnSelectionChanged();
+  });
 }
 
 bool TFrameEditScene::eventFilter(QObject* watched, QEvent* e)
 {
+  // Leaving the picture for the empty editing area shows the overlays.
+  if ((watched == sbxEdit->viewport() || watched == sbxEdit->widget()) &&
+      (e->type() == QEvent::Enter || e->type() == QEvent::Leave || e->type() == QEvent::MouseMove))
+    TrackMouse(QCursor::pos());
   // Only a resize soon after the page was shown or the window resized
   // refits: the option box appearing at a zoom chosen by the user must not
   // take that zoom away again.
@@ -457,13 +552,16 @@ QPoint TFrameEditScene::ToScene(QPoint pos, bool snap) const
   if (!Scene || ccEdit->width() <= 0 || ccEdit->height() <= 0) return {};
   const int32_t w = Scene->Width(), h = Scene->Height();
   const double fx = pos.x() / (double(ccEdit->width()) / w), fy = pos.y() / (double(ccEdit->height()) / h);
-  int32_t sx = static_cast<int32_t>(std::trunc(fx)), sy = static_cast<int32_t>(std::trunc(fy));
-  if (snap && Options && Options->SnapToGrid) {
-    const int32_t gx = std::max(1, Options->SnapSize.x()), gy = std::max(1, Options->SnapSize.y());
-    sx = gx * ((sx + gx / 2) / gx);
-    sy = gy * ((sy + gy / 2) / gy);
-  }
-  return {std::clamp(sx, 0, w - 1), std::clamp(sy, 0, h - 1)};
+  const QPoint p(std::clamp(static_cast<int32_t>(std::trunc(fx)), 0, w - 1), std::clamp(static_cast<int32_t>(std::trunc(fy)), 0, h - 1));
+  return snap ? SnapPoint(p) : p;
+}
+
+QPoint TFrameEditScene::SnapPoint(QPoint p) const
+{
+  if (!Scene || !Options || !Options->SnapToGrid) return p;
+  const int32_t gx = std::max(1, Options->SnapSize.x()), gy = std::max(1, Options->SnapSize.y());
+  const int32_t sx = gx * ((p.x() + gx / 2) / gx), sy = gy * ((p.y() + gy / 2) / gy);
+  return {std::clamp(sx, 0, Scene->Width() - 1), std::clamp(sy, 0, Scene->Height() - 1)};
 }
 
 // ---- drawing
@@ -619,7 +717,7 @@ void TFrameEditScene::MouseDown(QPoint p, Qt::MouseButtons buttons, Qt::Keyboard
 {
   if (!Scene) return;
   if (ToolCode != -1) {
-    if ((buttons & Qt::LeftButton) && !Scene->FLock) ToolDown(p);
+    if (!Scene->FLock) ToolDown(p, buttons, mods);
     return;
   }
   BandMode = DragMode = 0;
@@ -809,12 +907,12 @@ void TFrameEditScene::MouseMove(QPoint p, Qt::MouseButtons buttons, Qt::Keyboard
 {
   if (!Scene) return;
   if (ToolCode != -1) {
-    if (ToolDragging) ToolMove(p);
-    else SetReadout(QStringLiteral("%1 , %2").arg(p.x()).arg(p.y()));
+    if (!Scene->FLock) ToolMove(p, buttons, mods);
     return;
   }
   mods &= ~Qt::KeypadModifier;
   if (DragMode != 0) Moved = true;
+  CanvasHint.clear();
   if (DragMode == 2 && !(buttons & Qt::LeftButton)) {
     DragMode = BandMode = 0;
     Moved = false;
@@ -836,12 +934,13 @@ void TFrameEditScene::MouseMove(QPoint p, Qt::MouseButtons buttons, Qt::Keyboard
       SetReadout(QStringLiteral("[%1 , %2] [%3 x %4]")
                      .arg(Points[0].x()).arg(Points[0].y())
                      .arg(std::abs(p.x() - Points[0].x()) + 1).arg(std::abs(p.y() - Points[0].y()) + 1));
+      ShowHint();
       return;
     }
     case 2:
     case 3: {
       const TZmRectValue b = SelectionBounds();
-      if (b.Left > b.Right) return;  // nothing movable
+      if (b.Left > b.Right) return ShowHint();  // nothing movable
       std::vector<int32_t> cols, rows;
       QPoint d = p - Points[0];
       TZmRectValue shown = b;
@@ -858,16 +957,27 @@ void TFrameEditScene::MouseMove(QPoint p, Qt::MouseButtons buttons, Qt::Keyboard
         if (e.B) shown.Bottom += d.y();
         Preview(HandleKind, d, shown, cols, rows);
       }
-      return;
+      return ShowHint();
     }
     default: {
       int32_t kind;
       TZmComponent* hit = HitTest(p, kind, true);
       ccEdit->setCursor(hit ? HandleCursor(kind) : Qt::CrossCursor);
-      ccEdit->setToolTip(hit ? QString::fromStdString(hit->GetInfoText(2)) : QString());
+      CanvasHint = hit ? QString::fromStdString(hit->GetInfoText(2)) : QString();
       SetReadout(QStringLiteral("%1 , %2").arg(p.x()).arg(p.y()));
-      return;
+      return ShowHint();
     }
+  }
+}
+
+void TFrameEditScene::ShowHint()
+{
+  if (HintPos == LastHintPos) return;
+  if (!CanvasHint.isEmpty()) {
+    TimerHint->start();
+  } else {
+    TimerHint->stop();
+    QToolTip::hideText();
   }
 }
 
@@ -881,7 +991,7 @@ void TFrameEditScene::MouseUp(QPoint p, Qt::MouseButtons buttons, Qt::KeyboardMo
 {
   if (!Scene) return;
   if (ToolCode != -1) {
-    if (ToolDragging) ToolUp(p, mods);
+    if (!Scene->FLock) ToolUp(p, mods);
     return;
   }
   (void)buttons;
@@ -915,9 +1025,11 @@ void TFrameEditScene::MouseUp(QPoint p, Qt::MouseButtons buttons, Qt::KeyboardMo
       RebuildSnap(true);
     }
   }
+  PointCount = 0;
   BandMode = DragMode = 0;
   Moved = false;
   HandleObject = nullptr;
+  ShowPage();
   if (OnSelectionChanged) OnSelectionChanged();
 }
 
@@ -947,8 +1059,11 @@ bool TFrameEditScene::KeyDown(int key, Qt::KeyboardModifiers mods)
       Refresh();
       if (OnSelectionChanged) OnSelectionChanged();
     }
-    ToolDragging = false;
+    // Points collected so far are dropped with the tool.
+    PointCount = 0;
+    Moved = false;
     if (OnToolDone) OnToolDone();
+    Refresh();
     return true;
   }
   mods &= ~Qt::KeypadModifier;
@@ -1124,6 +1239,7 @@ void TFrameEditScene::Delete()
   Refresh();
   RebuildSnap(true);
   Commit(before);
+  ShowPage();
   if (OnSelectionChanged) OnSelectionChanged();
 }
 
@@ -1237,19 +1353,13 @@ void TFrameEditScene::Ungroup()
   Refresh();
   RebuildSnap(true);
   Commit(before);
+  ShowPage();
   if (OnSelectionChanged) OnSelectionChanged();
 }
 
-void TFrameEditScene::SelectObject(TZmComponent* c)
-{
-  if (!Scene || !c || c->OwnerScene() != Scene) return;
-  Selection.Clear();
-  Selection.Add(c);
-  Refresh();
-  RebuildSnap(true);
-  ccEdit->setFocus();
-  if (OnSelectionChanged) OnSelectionChanged();
-}
+
+
+// ---- physical keys, overlays and the property page
 
 const TZmModelKey* TFrameEditScene::KeyAt(QPoint pos) const
 {
@@ -1263,92 +1373,270 @@ const TZmModelKey* TFrameEditScene::KeyAt(QPoint pos) const
   return nullptr;
 }
 
-// ---- drawing tools
-
-void TFrameEditScene::ToolDown(QPoint p)
+TZmBtnSystem* TFrameEditScene::FindKeyButton(int32_t keyCode) const
 {
-  Points[0] = Points[1] = p;
-  ToolDragging = true;
+  if (!Scene) return nullptr;
+  for (TZmComponent* c : Scene->ComponentGroupEx->Members)
+    if (std::string_view(c->ClassName()) == "TZmBtnSystem" && static_cast<TZmBtnSystem*>(c)->KeyValue == static_cast<uint32_t>(keyCode))
+      return static_cast<TZmBtnSystem*>(c);
+  return nullptr;
 }
 
-void TFrameEditScene::ToolMove(QPoint p)
+void TFrameEditScene::KeyClicked(const TZmModelKey& key)
 {
-  Points[1] = p;
-  CopySurface(*SceneImage, *ScreenImage);
-  ScreenImage->SetBlend(0xFF0000, 60);
-  if (ToolCode == 1) {
-    ScreenImage->BlendLine(Points[0].x(), Points[0].y(), p.x(), p.y());
-    SetReadout(QStringLiteral("[%1 , %2] [%3 , %4]").arg(Points[0].x()).arg(Points[0].y()).arg(p.x()).arg(p.y()));
-  } else {
-    const TZmRectValue r = Normalised(Points[0], p);
-    ScreenImage->BlendFrame(r.Left, r.Top, r.Right, r.Bottom);
-    SetReadout(QStringLiteral("[%1 , %2] [%3 x %4]")
-                   .arg(Points[0].x()).arg(Points[0].y())
-                   .arg(std::abs(p.x() - Points[0].x())).arg(std::abs(p.y() - Points[0].y())));
+  if (!Scene) return;
+  Selection.Clear();
+  BandList.Clear();
+  SelectionChanged();
+  SetReadout(FormatText(kKeyReadout, {key.Caption}));
+  TZmBtnSystem* button = FindKeyButton(key.Code);
+  // Looking at a key that is bound already changes nothing; binding a new
+  // one is an edit like any other (undone as one step). A locked scene
+  // gets no new bindings.
+  if (!button && !Scene->FLock) {
+    const TZmSnapshot before = TZmUndoStack::Snapshot(Scene);
+    button = CreateComponent<TZmBtnSystem>(Scene->ComponentGroupEx);
+    // The key's own rectangle on the picture; it lies outside the screen,
+    // so it is not clamped to it.
+    button->Rect = key.Rect();
+    button->KeyValue = static_cast<uint32_t>(key.Code);
+    Commit(before);
   }
-  ccEdit->update();
+  if (OnShowObject) OnShowObject(button ? static_cast<TZmPersistent*>(button) : Scene);
 }
 
-namespace {
-// What a tool code places; none for tools whose objects do not exist yet.
-TZmComponent* CreateForTool(int32_t code, TZmComponentGroup* group)
+void TFrameEditScene::TrackMouse(QPoint globalPos)
 {
-  TZmComponent* c = nullptr;
-  bool filled = false, square = false;
-  switch (code) {
-    case 0: c = CreateComponent<TZmPoint>(group); break;
-    case 1: c = CreateComponent<TZmLine>(group); break;
-    case 0x40002: square = true; c = CreateComponent<TZmEllipse>(group); break;
-    case 0x40003: square = true; filled = true; c = CreateComponent<TZmEllipse>(group); break;
-    case 2: c = CreateComponent<TZmEllipse>(group); break;
-    case 0x40004: filled = true; c = CreateComponent<TZmEllipse>(group); break;
-    case 3: c = CreateComponent<TZmRect>(group); break;
-    case 0x40005: filled = true; c = CreateComponent<TZmRect>(group); break;
-    case 4: c = CreateComponent<TZmRoundRect>(group); break;
-    case 0x40006: filled = true; c = CreateComponent<TZmRoundRect>(group); break;
-    case 5: c = CreateComponent<TZmArc>(group); break;
-    case 6: c = CreateComponent<TZmPie>(group); break;
-    case 0x40007: filled = true; c = CreateComponent<TZmPie>(group); break;
-    case 7: c = CreateComponent<TZmChord>(group); break;
-    case 0x40008: filled = true; c = CreateComponent<TZmChord>(group); break;
-    default: return nullptr;
-  }
-  if (auto* g = dynamic_cast<TZmGraphic*>(c)) {
-    if (!filled && g->Brush) g->Brush->StyleIndex = 0;
-    if (filled && g->Brush && g->Brush->StyleIndex == 0) g->Brush->StyleIndex = 1;
-  }
-  if (square) c->SetKeepSquare(true);
-  return c;
+  if (!Scene) return;
+  const QPoint p = imgEdit->mapFromGlobal(globalPos);
+  // The picture's edges belong to it.
+  const bool outside = p.x() < 0 || p.y() < 0 || p.x() > imgEdit->width() || p.y() > imgEdit->height();
+  if (outside == MouseOutside) return;
+  MouseOutside = outside;
+  Refresh();
 }
-}  // namespace
 
-void TFrameEditScene::ToolUp(QPoint p, Qt::KeyboardModifiers mods)
+void TFrameEditScene::PaintInfoLines(QPainter& p, TZmComponent* c, QPoint at) const
 {
-  ToolDragging = false;
-  Points[1] = p;
-  const bool point = ToolCode == 0;
-  // A click without a drag places nothing (except a point marker).
-  if (!point && Points[0] == Points[1]) {
-    Refresh();
-    return;
+  const QString text = QString::fromStdString(c->GetInfoText(Zoom < 400 ? 16 : 2));
+  if (text.isEmpty()) return;
+  const QFontMetrics fm(font());
+  const QColor back = QToolTip::palette().color(QPalette::ToolTipBase);
+  p.setFont(font());
+  p.setPen(QColor(255, 0, 0));
+  int32_t y = at.y();
+  for (const QString& line : text.split('\n')) {
+    p.fillRect(QRect(at.x(), y, fm.horizontalAdvance(line) + 2, fm.height()), back);
+    p.drawText(at.x() + 1, y + fm.ascent(), line);
+    y += fm.height();
   }
-  const TZmSnapshot before = TZmUndoStack::Snapshot(Scene);
-  TZmComponent* c = CreateForTool(ToolCode, Scene->ComponentGroup);
-  if (!c) {
-    Refresh();
-    return;
-  }
-  if (ToolCode == 1) c->SetBounds(Points[0].x(), Points[0].y(), p.x(), p.y());
-  else if (point) c->SetBounds(p.x(), p.y(), p.x(), p.y());
-  else {
-    const TZmRectValue r = Normalised(Points[0], p);
-    c->SetBounds(r.Left, r.Top, r.Right, r.Bottom);
-  }
+}
+
+void TFrameEditScene::ShowPage()
+{
+  if (!OnShowObject || !Scene) return;
+  if (Selection.Count() == 1) OnShowObject(Selection.Item(0));
+  else OnShowObject(Selection.Count() == 0 ? Scene : nullptr);
+}
+
+void TFrameEditScene::SelectObject(TZmComponent* c)
+{
+  if (!Scene || !c || c->OwnerScene() != Scene) return;
   Selection.Clear();
   Selection.Add(c);
   Refresh();
   RebuildSnap(true);
-  Commit(before);
-  if (!(mods & Qt::ShiftModifier) && OnToolDone) OnToolDone();
+  ccEdit->setFocus();
+  ShowPage();
   if (OnSelectionChanged) OnSelectionChanged();
+}
+
+// ---- drawing tools
+
+void TFrameEditScene::SetTool(int32_t code)
+{
+  if (code == ToolCode) return;
+  ToolCode = code;
+  // A drawing in progress belongs to the tool that started it.
+  const bool drawing = PointCount != 0;
+  PointCount = 0;
+  Moved = false;
+  if (drawing) Refresh();
+}
+
+std::vector<TZmDCPoint> TFrameEditScene::ToolPoints(int32_t n) const
+{
+  n = std::clamp(n, 0, kMaxToolPoints);
+  std::vector<TZmDCPoint> out(static_cast<size_t>(n));
+  for (int32_t i = 0; i < n; ++i) out[i] = {Points[i].x(), Points[i].y()};
+  return out;
+}
+
+void TFrameEditScene::ToolPreview(int32_t n)
+{
+  // The object is made, drawn over a copy of the scene and destroyed again
+  // within this one event: a preview never stays in the scene.
+  CopySurface(*SceneImage, *ScreenImage);
+  if (TZmComponent* c = CreateToolObject(ToolCode, *Scene, ToolPoints(n))) {
+    c->MoveHandle(ScreenImage.get(), kBody, 0, 0);
+    delete c;
+  }
+  ccEdit->update();
+}
+
+void TFrameEditScene::ToolPlace(int32_t n, bool backToCursor)
+{
+  Selection.Clear();
+  BandList.Clear();
+  const TZmSnapshot before = TZmUndoStack::Snapshot(Scene);
+  if (TZmComponent* c = CreateToolObject(ToolCode, *Scene, ToolPoints(n))) {
+    Selection.Add(c);
+    Refresh();
+    RebuildSnap(true);
+    Commit(before);
+    ShowPage();
+  } else {
+    Refresh();
+  }
+  PointCount = 0;
+  if (OnSelectionChanged) OnSelectionChanged();
+  if (backToCursor && OnToolDone) OnToolDone();
+}
+
+void TFrameEditScene::StartDrawing()
+{
+  // The selection goes with its handles, from the picture and the pick map
+  // alike, so nothing unselected can be grabbed by a stale handle later.
+  Selection.Clear();
+  BandList.Clear();
+  RedrawScene();
+  ccEdit->update();
+  RebuildPick();
+  if (OnSelectionChanged) OnSelectionChanged();
+}
+
+void TFrameEditScene::ToolDown(QPoint p, Qt::MouseButtons buttons, Qt::KeyboardModifiers mods)
+{
+  mods &= ~Qt::KeypadModifier;
+  const bool plain = mods == Qt::NoModifier, shift = mods == Qt::ShiftModifier;
+  const bool left = buttons == Qt::LeftButton && (plain || shift);
+  const bool right = buttons == Qt::RightButton && (plain || shift);
+  switch (ToolKindOf(ToolCode)) {
+    case TZmToolKind::OnePoint:
+      if (!left) return;
+      Points[0] = SnapPoint(p);
+      ToolPlace(1, !shift);
+      return;
+    case TZmToolKind::TwoPoints:
+      PointCount = 0;
+      Moved = false;
+      Points[0] = SnapPoint(p);
+      StartDrawing();
+      PointCount = 1;
+      return;
+    case TZmToolKind::FourPoints:
+      if (PointCount <= 0) {
+        StartDrawing();
+        Points[0] = SnapPoint(p);
+        PointCount = 1;
+      } else if (PointCount < 3) {
+        Points[PointCount++] = SnapPoint(p);
+      } else {
+        Points[3] = SnapPoint(p);
+        ToolPlace(4, !shift);
+      }
+      return;
+    case TZmToolKind::ManyPoints:
+      if (left) {
+        // The curve follows the hand; the other outlines keep to the grid.
+        const QPoint q = ToolCode == 0x40009 ? p : SnapPoint(p);
+        if (PointCount <= 0) {
+          StartDrawing();
+          Points[0] = q;
+          PointCount = 1;
+        } else if (PointCount < kMaxToolPoints) {
+          Points[PointCount++] = q;
+        }
+      } else if (right) {
+        if (PointCount < 2) {
+          Refresh();
+          PointCount = 0;
+        } else {
+          ToolPlace(PointCount, plain);
+        }
+      }
+      return;
+    case TZmToolKind::None:
+      return;
+  }
+}
+
+void TFrameEditScene::ToolMove(QPoint p, Qt::MouseButtons buttons, Qt::KeyboardModifiers mods)
+{
+  mods &= ~Qt::KeypadModifier;
+  Moved = true;
+  const TZmToolKind kind = ToolKindOf(ToolCode);
+  if (PointCount < kMaxToolPoints) Points[PointCount] = SnapPoint(p);
+  switch (kind) {
+    case TZmToolKind::OnePoint:
+      ToolPreview(1);
+      break;
+    case TZmToolKind::TwoPoints:
+      if (PointCount == 1) ToolPreview(2);
+      break;
+    case TZmToolKind::FourPoints:
+      if (PointCount == 1) {
+        ToolPreview(2);
+      } else if (PointCount == 2 || PointCount == 3) {
+        ToolPreview(PointCount + 1);
+        // A guide from the centre to the angle being chosen.
+        const TZmRectValue r = Normalised(Points[0], Points[1]);
+        const int32_t rad = std::min((r.Bottom - r.Top) / 2, (r.Right - r.Left) / 2);
+        ScreenImage->SetBlend(0xFF0000, 60);
+        ScreenImage->BlendLine(r.Left + rad, r.Top + rad, Points[PointCount].x(), Points[PointCount].y());
+        ccEdit->update();
+      }
+      break;
+    case TZmToolKind::ManyPoints:
+      if (ToolCode == 0x40009) {
+        if (PointCount > 0 && PointCount < kMaxToolPoints) {
+          Points[PointCount] = p;
+          ToolPreview(PointCount + 1);
+          // Dragging with the left button draws freehand.
+          if (buttons == Qt::LeftButton && mods == Qt::NoModifier) ++PointCount;
+        }
+      } else if (PointCount > 0) {
+        ToolPreview(std::min(PointCount + 1, kMaxToolPoints));
+      }
+      break;
+    case TZmToolKind::None:
+      break;
+  }
+  const QPoint live = PointCount < kMaxToolPoints ? Points[PointCount] : SnapPoint(p);
+  auto at = [](QPoint q) { return QStringLiteral("%1 , %2").arg(q.x()).arg(q.y()); };
+  if (PointCount == 0) SetReadout(at(Points[0]));
+  else if (PointCount >= 2 || kind == TZmToolKind::ManyPoints) SetReadout(at(live));
+  else if (ToolCode == 1)
+    SetReadout(QStringLiteral("[%1 , %2] [%3 , %4]").arg(Points[0].x()).arg(Points[0].y()).arg(Points[1].x()).arg(Points[1].y()));
+  else
+    SetReadout(QStringLiteral("[%1 , %2] [%3 x %4]")
+                   .arg(Points[0].x()).arg(Points[0].y())
+                   .arg(std::abs(Points[1].x() - Points[0].x())).arg(std::abs(Points[1].y() - Points[0].y())));
+}
+
+void TFrameEditScene::ToolUp(QPoint p, Qt::KeyboardModifiers mods)
+{
+  mods &= ~Qt::KeypadModifier;
+  if (ToolKindOf(ToolCode) == TZmToolKind::TwoPoints && PointCount == 1) {
+    const QPoint end = SnapPoint(p);
+    // A click, or a drag too short to mean a size, places the default size.
+    if (Moved && std::abs(end.x() - Points[0].x()) > 8 && std::abs(end.y() - Points[0].y()) > 8) {
+      Points[1] = end;
+    } else {
+      const TZmDCPoint size = ToolDefaultSize(ToolCode);
+      Points[1] = Points[0] + QPoint(size.X, size.Y);
+    }
+    ToolPlace(2, mods != Qt::ShiftModifier);
+  }
+  Moved = false;
 }

@@ -13,15 +13,20 @@
 #include <vector>
 
 #include "app/UndoStack.h"
+#include "graphics/DC.h"
 #include "base/Persistent.h"
 #include "model/Component.h"
 
 class QCheckBox;
 class QGroupBox;
 class QScrollArea;
+class QPainter;
+class QTimer;
+class TZmBtnSystem;
 class TZmDC;
 class TZmModel;
 class TZmScene;
+struct TZmModelKey;
 struct TZmSceneEditOpt;
 
 // The private clipboard format of copied screen objects.
@@ -67,6 +72,9 @@ protected:
   void mouseReleaseEvent(QMouseEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
   void wheelEvent(QWheelEvent* e) override;
+  void enterEvent(QEnterEvent* e) override;
+  void leaveEvent(QEvent* e) override;
+  bool event(QEvent* e) override;
   bool focusNextPrevChild(bool) override { return false; }  // arrow and tab keys stay here
 
 private:
@@ -83,6 +91,8 @@ protected:
   void paintEvent(QPaintEvent*) override;
   void mouseMoveEvent(QMouseEvent* e) override;
   void mousePressEvent(QMouseEvent* e) override;
+  void enterEvent(QEnterEvent* e) override;
+  void leaveEvent(QEvent* e) override;
 
 private:
   TFrameEditScene* Page;
@@ -121,8 +131,12 @@ public:
   void SelectObject(TZmComponent* c);
   // The scene was rewritten from a snapshot: the old objects are gone.
   void SceneReplaced();
+  // A screen object (and what it holds) is about to be destroyed from
+  // outside: every reference to it goes; the view is redrawn once it is gone.
+  void ObjectDestroyed(TZmComponent* c);
 
-  // Editing, in scene pixels (the canvas converts its mouse events).
+  // Editing, in scene pixels without snapping (the canvas converts its
+  // mouse events; drawing tools snap to the grid themselves).
   void MouseDown(QPoint p, Qt::MouseButtons buttons, Qt::KeyboardModifiers mods);
   void MouseMove(QPoint p, Qt::MouseButtons buttons, Qt::KeyboardModifiers mods);
   void MouseUp(QPoint p, Qt::MouseButtons buttons, Qt::KeyboardModifiers mods);
@@ -130,6 +144,8 @@ public:
   void SetZoom(int32_t zoom);
   void FitToArea();
   QPoint ToScene(QPoint canvasPos, bool snap) const;
+  // A scene point moved to the nearest grid point when snapping to the grid is on.
+  QPoint SnapPoint(QPoint p) const;
   // Hit test: the object at p and the handle kind (15 for the body).
   TZmComponent* HitTest(QPoint p, int32_t& kind, bool forDown) const;
 
@@ -139,7 +155,16 @@ public:
   QString Readout() const;
 
   // The active tool: -1 selection, else the type code of what is placed.
+  // Changing it drops the points a tool collected so far.
+  void SetTool(int32_t code);
   int32_t ToolCode = -1;
+  // The mouse left or entered the model picture (global position).
+  void TrackMouse(QPoint globalPos);
+  // A physical key of the model picture was clicked: its binding in this
+  // scene is shown, made first when there is none.
+  void KeyClicked(const TZmModelKey& key);
+  TZmBtnSystem* FindKeyButton(int32_t keyCode) const;
+  const TZmModelKey* KeyAt(QPoint picturePos) const;
   // Runs after a committed edit with the scene's record before and after.
   std::function<void(TZmScene*, TZmSnapshot before, TZmSnapshot after)> OnEdited;
   // Runs when the selection changed (the main window updates its commands).
@@ -148,6 +173,9 @@ public:
   std::function<void()> OnToolDone;
   // Runs when pasting failed, with the reason.
   std::function<void(const QString&)> OnPasteError;
+  // Runs when the property page should show another object (a selected
+  // object, a key binding, or the scene itself).
+  std::function<void(TZmPersistent*)> OnShowObject;
 
   TZmScene* Scene = nullptr;
   const TZmModel* Model = nullptr;
@@ -158,11 +186,18 @@ public:
   TZmObjectSnap Snap;
   int32_t BandMode = 0, DragMode = 0;
   bool Moved = false;
-  QPoint Points[2];
+  int32_t PointCount = 0;
+  std::vector<QPoint> Points = std::vector<QPoint>(1024);
   int32_t PasteCount = 0;
   int32_t HandleKind = 0;
   TZmComponent* HandleObject = nullptr;
   uint32_t ClipboardOwner = 0;  // an id of this window, written into copies
+  // Where the canvas hint should appear and where it was last shown (screen).
+  QPoint HintPos{-1, -1}, LastHintPos{-1, -1};
+  QString CanvasHint;
+  QTimer* TimerHint;
+  // The mouse is outside the model picture: object and key texts are shown.
+  bool MouseOutside = true;
 
   QGroupBox *gbxCaption, *gbxOption;
   QScrollArea* sbxEdit;
@@ -198,12 +233,19 @@ private:
   void Commit(const TZmSnapshot& before);
   void ShowRect(const TZmRectValue& r);
   // Drawing tools.
-  void ToolDown(QPoint p);
-  void ToolMove(QPoint p);
+  void ToolDown(QPoint p, Qt::MouseButtons buttons, Qt::KeyboardModifiers mods);
+  void ToolMove(QPoint p, Qt::MouseButtons buttons, Qt::KeyboardModifiers mods);
   void ToolUp(QPoint p, Qt::KeyboardModifiers mods);
-  const struct TZmModelKey* KeyAt(QPoint picturePos) const;
+  void StartDrawing();
+  void ToolPreview(int32_t n);
+  void ToolPlace(int32_t n, bool backToCursor);
+  std::vector<TZmDCPoint> ToolPoints(int32_t n) const;
+  void ShowHint();
+  // The page for the selection: the one selected object, the scene when
+  // none is selected, nothing for several.
+  void ShowPage();
+  void PaintInfoLines(QPainter& p, TZmComponent* c, QPoint at) const;
 
   QString ReadoutText;
   QElapsedTimer LastResize;  // page shown or resized: the zoom may refit
-  bool ToolDragging = false;
 };

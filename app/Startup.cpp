@@ -65,15 +65,11 @@ int RunEditor(int argc, char** argv)
       Prompts().MessageBox(nullptr, QStringLiteral("Kestrava"), message, ZmMb::Ok | ZmMb::IconError);
     return 2;
   }
-  language.InstallTextLookup();
   SetAppLanguage(&language);
 
   int result;
   {
     TFormMain window(parser.positionalArguments());
-    TranslateComponent(&window);
-    ApplyLanguageFont(&window);
-    window.UpdateCaption();
     window.show();
     result = app.exec();
   }
