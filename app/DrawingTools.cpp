@@ -5,10 +5,13 @@
 
 #include "devices/Bindings.h"
 #include "devices/Model.h"
+#include "graphics/Bevel.h"
 #include "graphics/Pen.h"
 #include "graphics/Text.h"
 #include "model/Buttons.h"
+#include "model/Controls.h"
 #include "model/Displays.h"
+#include "model/Inputs.h"
 #include "model/Scenes.h"
 #include "model/Shapes.h"
 #include "model/StatusInf.h"
@@ -149,16 +152,52 @@ TZmComponent* MakeBitButton(const Context& c)
   return b;
 }
 
+// A label, or with the Bevel tool a bare frame: no text and nothing filled
+// inside it, so what lies beneath shows through.
+TZmComponent* MakeLabel(const Context& c)
+{
+  auto* l = CreateComponent<TZmLabel>(c.Scene.ComponentGroup);
+  const bool bevel = c.Code == 0x4000B;
+  FirstText(l->MultiTexts, bevel ? "" : "Label", c.FG);
+  if (bevel) l->Bevel->Brush->StyleIndex = 0;
+  return l;
+}
+TZmComponent* MakeScale(const Context& c)
+{
+  auto* s = CreateComponent<TZmScale>(c.Scene.ComponentGroup);
+  s->ScaleInf->Pen->Color = c.FG;
+  s->ScaleInf->Text->Color = c.FG;
+  return s;
+}
+TZmComponent* MakeTable(const Context& c)
+{
+  auto* t = CreateComponent<TZmTable>(c.Scene.ComponentGroup);
+  t->Pen->Color = c.FG;
+  return t;
+}
+TZmComponent* MakePicture(const Context& c) { return CreateComponent<TZmPicture>(c.Scene.ComponentGroup); }
+TZmComponent* MakeMultiStatus(const Context& c)
+{
+  auto* m = CreateComponent<TZmMutilStatus>(c.Scene.ComponentGroup);
+  AddState(m->StatusInfs, "0", "OFF", c.FG);
+  AddState(m->StatusInfs, "1", "ON", c.FG);
+  return m;
+}
+TZmComponent* MakeEditNum(const Context& c)
+{
+  auto* n = CreateComponent<TZmEditNum>(c.Scene.ComponentGroup);
+  FirstText(n->MultiTexts, "", c.FG);
+  return n;
+}
+
 struct Tool {
   int32_t Code;
   TZmToolKind Kind;
   int32_t Width, Height;  // default size of two-point tools
-  Factory Make;           // none: the object's class is not in the program yet
+  Factory Make;           // none: the kind cannot be placed in this build
 };
 
 using K = TZmToolKind;
-// Labels, bevels, scales, tables, pictures, multi-state and numeric entries
-// have no factory until their classes exist.
 const Tool kTools[] = {
     {0, K::OnePoint, 0, 0, MakePoint},
     {1, K::TwoPoints, 16, 16, MakeLine},
@@ -169,10 +208,10 @@ const Tool kTools[] = {
     {6, K::FourPoints, 0, 0, MakePie},
     {7, K::FourPoints, 0, 0, MakeChord},
     {8, K::ManyPoints, 0, 0, MakePolyline},
-    {9, K::TwoPoints, 48, 16, nullptr},   // Label
-    {10, K::TwoPoints, 32, 48, nullptr},  // Scale
-    {11, K::TwoPoints, 48, 48, nullptr},  // Table
-    {12, K::TwoPoints, 16, 16, nullptr},  // Picture
+    {9, K::TwoPoints, 48, 16, MakeLabel},
+    {10, K::TwoPoints, 32, 48, MakeScale},
+    {11, K::TwoPoints, 48, 48, MakeTable},
+    {12, K::TwoPoints, 16, 16, MakePicture},
     {0x10000, K::TwoPoints, 48, 16, MakeLamp},
     {0x10001, K::TwoPoints, 48, 16, MakeNum},
     {0x10002, K::TwoPoints, 48, 16, MakeText},
@@ -183,8 +222,8 @@ const Tool kTools[] = {
     {0x20003, K::TwoPoints, 48, 16, MakeKey},
     {0x20004, K::TwoPoints, 48, 16, MakeStatusSet},
     {0x30000, K::TwoPoints, 48, 16, MakeBitButton},
-    {0x30001, K::TwoPoints, 48, 16, nullptr},  // Multi Status Edit
-    {0x30002, K::TwoPoints, 48, 16, nullptr},  // Numeric Entry
+    {0x30001, K::TwoPoints, 48, 16, MakeMultiStatus},
+    {0x30002, K::TwoPoints, 48, 16, MakeEditNum},
     {0x40002, K::TwoPoints, 16, 16, MakeEllipse},
     {0x40003, K::TwoPoints, 16, 16, MakeEllipse},
     {0x40004, K::TwoPoints, 16, 16, MakeEllipse},
@@ -194,7 +233,7 @@ const Tool kTools[] = {
     {0x40008, K::FourPoints, 0, 0, MakeChord},
     {0x40009, K::ManyPoints, 0, 0, MakePolyline},
     {0x4000A, K::ManyPoints, 0, 0, MakePolyline},
-    {0x4000B, K::TwoPoints, 48, 16, nullptr},  // Bevel (a label)
+    {0x4000B, K::TwoPoints, 48, 16, MakeLabel},
     {0x4000C, K::TwoPoints, 48, 16, MakeBitButton},
     {0x4000D, K::TwoPoints, 48, 16, MakeBitButton},
     {0x4000E, K::TwoPoints, 48, 16, MakeBitButton},

@@ -85,10 +85,16 @@ TEST_F(Palette, CategoriesOpenOneAtATimeAndTheToolFollowsTheSelectedButton)
   p->Categories[3].Header->click();
   EXPECT_EQ(open(), B({false, false, false, false, false}));
   EXPECT_EQ(p->ToolCode, -1);
-  // A disabled button does nothing.
+  // A disabled button does nothing (every command is enabled in this
+  // build, so one is turned off here).
   p->SetExpanded(4, true);
+  p->ActionFor(0x30001)->setEnabled(false);
   p->Categories[4].Buttons[0]->click();
   EXPECT_EQ(p->ToolCode, -1);
+  p->ActionFor(0x30001)->setEnabled(true);
+  p->Categories[4].Buttons[0]->click();
+  EXPECT_EQ(p->ToolCode, 0x30001);
+  p->Cursor();
 
   // Selecting a scene in the tree always starts with the selection tool.
   ASSERT_TRUE(p->SelectTool(3));
