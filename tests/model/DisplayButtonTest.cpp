@@ -164,6 +164,40 @@ TEST_F(Objects, SilentSystemKeysAreNotCounted)
   EXPECT_EQ(v.U32(v.U32(4)), 0x20002u);
 }
 
+// An object of a class this version does not know keeps the code it was
+// stored with but writes no record: counting it would shift the record
+// table and the focus indexes. Compiling keeps it among the key bindings.
+TEST_F(Objects, UnknownObjectsAreNeitherCountedNorDropped)
+{
+  auto unknown = [](uint32_t code) {
+    auto* u = new TZmUnknownComponent("TZmFutureButton");
+    u->Initialize();
+    u->TypeCode = code;
+    return u;
+  };
+  TZmUnknownComponent* first = unknown(0x20010);
+  scene->ComponentGroup->Append(first);
+  first->Rect = {0, 0, 5, 5};
+  Make<TZmButtonFun>(20, 20, 40, 30);
+  EXPECT_EQ(scene->FocusList(), (std::vector<uint32_t>{0}));
+  compiler.Reset();
+  scene->ComponentGroup->WriteROM(compiler);
+  RuntimeView v{compiler.Output()};
+  ASSERT_EQ(v.U32(0), 1u);
+  EXPECT_EQ(v.U32(v.U32(4)), 0x20002u);
+
+  TZmUnknownComponent* key = unknown(0x20005);
+  scene->ComponentGroupEx->Append(key);
+  scene->UpdateKeyButtons();
+  EXPECT_EQ(scene->ComponentGroupEx->IndexOf(key), 0);
+  compiler.Reset();
+  scene->ComponentGroupEx->WriteROM(compiler);
+  RuntimeView ex{compiler.Output()};
+  ASSERT_EQ(ex.U32(0), 2u);  // the previous and next keys only
+  EXPECT_EQ(ex.U32(ex.U32(4)), 0x20005u);
+  EXPECT_EQ(ex.U32(ex.U32(4) + 28), uint32_t(kKeyPrevious));
+}
+
 // The state list, its states and their operands followed through the
 // resolved image at the offsets the runtime's lamp drawing uses.
 TEST_F(Objects, LampStatesThroughTheRuntimeOffsets)
