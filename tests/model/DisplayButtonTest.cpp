@@ -389,6 +389,21 @@ TEST_F(Objects, SceneNoticesFollowRenumberingAndDeletion)
   EXPECT_EQ(page->SafeControl->DialogID, 0u);
 }
 
+// A scene read without a valid ID (0) is renumbered: buttons without a
+// target (0) must stay without one.
+TEST_F(Objects, RenumberingASceneWithoutIdLeavesEmptyTargetsAlone)
+{
+  TZmScene* nameless = TZmScene::Create(group);
+  auto* page = Make<TZmButtonPage>();
+  auto* pwd = Make<TZmButtonPwdPage>();
+  auto* sys = CreateComponent<TZmBtnSystem>(scene->ComponentGroupEx);
+  ASSERT_TRUE(RenumberScene(*root, nameless, 4));
+  EXPECT_EQ(nameless->ID, 4);
+  for (uint32_t target : {page->Page, pwd->Page, sys->JumpPage, sys->Page, page->SafeControl->DialogID,
+                          sys->SafeControl->DialogID})
+    EXPECT_EQ(target, 0u);
+}
+
 // Previous/next keys target the neighbours in the group; a key the user
 // bound to something else keeps its binding; empty bindings are dropped.
 TEST_F(Objects, KeyButtonsOfTheSceneCompiler)
