@@ -90,6 +90,7 @@ TEST_F(Objects, RecordsOfEveryClass)
       {Make<TZmLamp>(), {Ref(resBevel), Ref(resReadValue), Lit(0), Ref(resStatusList)}},
       {Make<TZmNum>(), {Ref(resBevel), Ref(resReadValue), Lit(0), Ref(resTextList), Ref(resNumberFormat)}},
       {text, {Ref(resBevel), Ref(resTextList), Ref(resReadValue), Ref(resReadText)}},
+      {Make<TZmText>(), {Ref(resBevel), Ref(resTextList), Lit(0), Ref(resReadText)}},
       {bar, {Ref(resBevel), Ref(resReadValue), Lit(0), Ref(resBrush), Lit(2), Lit(5)}},
       {Make<TZmButton>(), {Ref(resBevel), Ref(resSafeControl), Ref(resStatusList), Lit(0), Lit(0), Ref(resWriteValue)}},
       {Make<TZmButtonSetValue>(),
@@ -308,6 +309,22 @@ TEST_F(Objects, RegistrationOfBindings)
   EXPECT_EQ(MessagesOfKind(TZmMessage::Warning), 0u);
 }
 
+// A constant password needs no register memory, so it leaves the register
+// area and the image as they are.
+TEST_F(Objects, ConstantPasswordsRegisterNothing)
+{
+  auto* pwd = Make<TZmButtonPwdPage>();
+  pwd->Password->ReadValue->Expression = "4711";
+  auto* sys = CreateComponent<TZmBtnSystem>(scene->ComponentGroupEx);
+  sys->Type = 13;
+  compiler.Reset();
+  compiler.CurrentScene = scene;
+  pwd->WriteROM(compiler);
+  sys->WriteROM(compiler);  // the preset one-digit password
+  EXPECT_EQ(compiler.Registers->Layout(512), 512);
+  EXPECT_EQ(compiler.Messages->Size(), 0u);
+}
+
 TEST_F(Objects, EntryButtonWithoutTargetIsReportedOnlyForTheTarget)
 {
   struct Case {
@@ -326,6 +343,18 @@ TEST_F(Objects, EntryButtonWithoutTargetIsReportedOnlyForTheTarget)
     b->WriteROM(compiler);
     EXPECT_EQ(MessagesOfKind(TZmMessage::Warning), c.Warnings) << c.Type << " " << c.Target;
     delete b;
+  }
+  // The hardware key's entered value (Type 5) and its fixed value (Type 6) alike.
+  const Case keys[] = {{5, "", 1}, {5, "D20", 0}, {6, "", 1}};
+  for (const Case& c : keys) {
+    auto* k = CreateComponent<TZmBtnSystem>(scene->ComponentGroupEx);
+    k->Type = c.Type;
+    k->SetValueWriteValue->WriteValue->Expression = c.Target;
+    compiler.Reset();
+    compiler.CurrentScene = scene;
+    k->WriteROM(compiler);
+    EXPECT_EQ(MessagesOfKind(TZmMessage::Warning), c.Warnings) << "key " << c.Type << " " << c.Target;
+    delete k;
   }
 }
 
