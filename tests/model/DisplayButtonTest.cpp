@@ -729,6 +729,51 @@ TEST_F(Objects, ButtonBindingsThroughTheRuntimeOffsets)
   EXPECT_EQ(v.U32(safe), 9u);                // the safe control's default Power
 }
 
+// Pasting into another colour format converts every colour an object owns;
+// scaling also scales the fonts of its texts and states. A hardware key
+// binding sits on the panel picture and is left as it is.
+TEST_F(Objects, ScaleAndColorFormatReachEveryPart)
+{
+  auto withState = [](TZmStatusInfs* states) {
+    TZmStatusInf* s = states->Add();
+    s->Brush->Color = 0xFFFF;
+    s->MultiTexts->First()->Font().Size = 10;
+    return s;
+  };
+  auto* lamp = Make<TZmLamp>(2, 2, 9, 9);
+  TZmStatusInf* lampState = withState(lamp->StatusInfs);
+  auto* num = Make<TZmNum>(2, 2, 9, 9);
+  auto* text = Make<TZmText>(2, 2, 9, 9);
+  for (TZmMultiText* t : {num->MultiTexts->First(), text->MultiTexts->First()}) {
+    t->Color = 0xFFFF;
+    t->Font().Size = 10;
+  }
+  auto* bar = Make<TZmBar>(2, 2, 9, 9);
+  bar->BarBrush->Color = 0xFFFF;
+  auto* button = Make<TZmButtonFun>(2, 2, 9, 9);
+  TZmStatusInf* buttonState = withState(button->StatusInfs);
+  auto* key = CreateComponent<TZmBtnSystem>(scene->ComponentGroupEx);
+  key->Rect = {200, 10, 220, 22};
+  std::vector<TZmControl*> framed{lamp, num, text, bar, button};
+  for (TZmControl* o : framed) o->Bevel->InColor = 0xFFFF;
+
+  for (TZmComponent* o : std::vector<TZmComponent*>{lamp, num, text, bar, button, key}) o->Scale(2.0, 2.0);
+  EXPECT_EQ(lamp->Rect, (TZmRectValue{4, 4, 18, 18}));
+  EXPECT_EQ(key->Rect, (TZmRectValue{200, 10, 220, 22}));
+  for (TZmMultiText* t : {lampState->MultiTexts->First(), num->MultiTexts->First(), text->MultiTexts->First(),
+                          buttonState->MultiTexts->First()})
+    EXPECT_EQ(t->Font().Size, 20);
+
+  // RGB565 white carried over to the 1-bit format is 0.
+  for (TZmComponent* o : std::vector<TZmComponent*>{lamp, num, text, bar, button, key}) o->ChangeColorFormat(1, 7);
+  for (TZmControl* o : framed) EXPECT_EQ(o->Bevel->InColor, 0u) << o->ClassName();
+  EXPECT_EQ(lampState->Brush->Color, 0u);
+  EXPECT_EQ(buttonState->Brush->Color, 0u);
+  EXPECT_EQ(num->MultiTexts->First()->Color, 0u);
+  EXPECT_EQ(text->MultiTexts->First()->Color, 0u);
+  EXPECT_EQ(bar->BarBrush->Color, 0u);
+}
+
 TEST_F(Objects, InformationLinesOfButtons)
 {
   auto* bit = Make<TZmButton>();
