@@ -804,6 +804,76 @@ TEST_F(Objects, InformationLinesOfButtons)
   for (const Case& c : cases) EXPECT_EQ(c.Object->GetInfoText(c.Mode), c.Text) << c.Object->ClassName() << c.Mode;
 }
 
+// The lines of the other kinds: which binding each line shows, which lines
+// the short form (0x10) keeps, and how a hardware key borrows the lines of
+// the button kind its Type stands for.
+TEST_F(Objects, InformationLinesOfDisplaysAndOtherKinds)
+{
+  Texts.insert({{8005, "Key: "}, {8009, "Press at: "}, {8010, "Press: "}, {8011, "Release at: "},
+                {8012, "Release: "}, {8016, "Max: "}, {8017, "Min: "}, {8102, "A: "}, {8105, "K: "},
+                {8119, "P: "}, {2020, "1"}, {2021, "4:Contrast"}, {6200, "1"}, {6201, "13:Enter"},
+                {6020, "1"}, {6021, "1:Add"}, {2103, "3:Momentary bit"}, {2104, "6:Add value"},
+                {6703, "2:Toggle"}});
+  Texts[2100] = "4";
+  Texts[6700] = "3";
+  TZmScene* start = TZmScene::Create(group);
+  start->ID = 5;
+  start->FDescription = "Start";
+  auto* lamp = Make<TZmLamp>();
+  lamp->ReadValue->ReadValue->Expression = "D1";
+  auto* bar = Make<TZmBar>();
+  bar->ReadValue->ReadValue->Expression = "D2";
+  bar->ReadValue->MaxValue->Expression = "100";
+  bar->ReadValue->MinValue->Expression = "D3";
+  auto* fun = Make<TZmButtonFun>();
+  fun->Type = 4;
+  auto* key = Make<TZmButtonKey>();
+  key->Key->Normal = 13;
+  auto* press = Make<TZmBtnStatusSet>();
+  press->PressValue->WriteValue->Expression = "D4";
+  press->PressValue->ReadValue->Expression = "1";
+  press->ReleaseValue->WriteValue->Expression = "D5";
+  press->ReleaseValue->ReadValue->Expression = "0";
+  auto* pwd = Make<TZmButtonPwdPage>();
+  pwd->Page = 5;
+  pwd->Password->ReadValue->Expression = "D6";
+  auto* lost = Make<TZmButtonPage>();
+  lost->Page = 77;
+  auto* bitKey = CreateComponent<TZmBtnSystem>(scene->ComponentGroupEx);
+  bitKey->Type = 3;  // the bit button's Type 2
+  bitKey->ONWriteValue->ReadValue->Expression = "D7";
+  bitKey->ONWriteValue->WriteValue->Expression = "D8";
+  auto* addKey = CreateComponent<TZmBtnSystem>(scene->ComponentGroupEx);
+  addKey->Type = 6;  // the set-value button's Type 1
+  addKey->SetValueWriteValue->ReadValue->Expression = "2";
+  addKey->SetValueWriteValue->WriteValue->Expression = "D9";
+  struct Case {
+    TZmComponent* Object;
+    int32_t Mode;
+    const char* Text;
+  };
+  const Case cases[] = {
+      {lamp, 0x02, "Read: D1"},
+      {lamp, 0x10, "R: D1"},
+      {lamp, 0x12, ""},
+      {bar, 0x02, "Read: D2\nMax: 100\nMin: D3"},
+      {bar, 0x10, "R: D2"},
+      {fun, 0x02, "Action: Contrast"},
+      {fun, 0x10, "A: Contrast"},
+      {key, 0x02, "Key: Enter"},
+      {key, 0x10, "K: Enter"},
+      {press, 0x02, "Press at: D4\nPress: 1\nRelease at: D5\nRelease: 0"},
+      {pwd, 0x02, "Screen: 5 : Start\nPassword: D6"},
+      {pwd, 0x10, "S: 5 : Start\nP: D6"},
+      {lost, 0x02, "Screen: "},
+      {bitKey, 0x02, "Momentary bit\nAction: Toggle\nRead: D7\nWrite: D8"},
+      {bitKey, 0x10, "Momentary bit\nR: D7\nW: D8"},
+      {addKey, 0x02, "Add value\nAction: Add\nWrite: D9\nValue: 2"},
+      {addKey, 0x10, "Add value\nW: D9\nV: 2"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.Object->GetInfoText(c.Mode), c.Text) << c.Object->ClassName() << c.Mode;
+}
+
 // Pasting into a project whose model stores colours differently carries
 // every colour of a state over: brush, transparent colour and the picture.
 TEST(StatusColours, ChangeColorFormatConvertsBrushTransparentColourAndImage)
