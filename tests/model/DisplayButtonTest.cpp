@@ -604,6 +604,23 @@ TEST_F(Objects, BarPreviewHalvesTowardItsOrigin)
   }
 }
 
+// Sizes and rectangles from a file may be anything: the block stays a
+// rectangle at the far end instead of wrapping around.
+TEST_F(Objects, BarPreviewOfExtremeSizes)
+{
+  auto* bar = Make<TZmBar>();
+  bar->Type = 1;
+  bar->BarSize = INT32_MAX;
+  const TZmClientRect client{INT32_MAX - 10, INT32_MAX - 10, INT32_MAX, INT32_MAX};
+  for (int32_t direction : {0, 1}) {
+    bar->Direction = direction;
+    TZmClientRect r = bar->PreviewRect(client);
+    EXPECT_LE(r.Left, r.Right) << direction;
+    EXPECT_LE(r.Top, r.Bottom) << direction;
+    EXPECT_EQ(direction == 0 ? r.Right : r.Bottom, INT32_MAX);
+  }
+}
+
 // A bevel that cannot frame the object (here: no script list) leaves the
 // content in the object's own rectangle, not at the scene origin.
 TEST_F(Objects, ContentStaysInTheObjectWhenTheBevelRefuses)
