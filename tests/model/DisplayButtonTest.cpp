@@ -791,6 +791,28 @@ TEST_F(Objects, ScaleAndColorFormatReachEveryPart)
   EXPECT_EQ(bar->BarBrush->Color, 0u);
 }
 
+// Rectangles read from a file are not clamped: an object reaching the end
+// of the coordinate range is scaled onto the panel's far edge (not wrapped
+// into a point) and painted without arithmetic running out of range.
+TEST_F(Objects, ExtremeRectanglesScaleAndPaint)
+{
+  auto* lamp = Make<TZmLamp>();
+  lamp->StatusInfs->Add()->MultiTexts->First()->SetText("On");
+  auto* button = Make<TZmButtonFun>();
+  button->StatusInfs->Add()->MultiTexts->First()->SetText("Go");
+  button->Bevel->ID = 0x7FFF0000;  // no frame: the state's text inset meets the rectangle's ends
+  std::vector<TZmComponent*> all{lamp, Make<TZmNum>(), Make<TZmText>(), Make<TZmBar>(), button};
+  TZmDC dc(128, 64);
+  TZmComponent::PrepareContext(dc, scene->Model());
+  for (TZmComponent* o : all) {
+    o->Rect = {INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
+    o->Paint(dc, nullptr, 0, false);
+    o->Rect = {10, 10, INT32_MAX, INT32_MAX};
+    o->Scale(2.0, 2.0);
+    EXPECT_EQ(o->Rect, (TZmRectValue{0, 0, 127, 63})) << o->ClassName();
+  }
+}
+
 TEST_F(Objects, InformationLinesOfButtons)
 {
   auto* bit = Make<TZmButton>();
