@@ -113,3 +113,33 @@ TEST(Alarms, EachProblemNamesTheAlarmAndItsLine)
   }
   SetTextLookup(nullptr);
 }
+
+// The list operations keep each alarm in one list at one place, and an
+// alarm taken out is no longer removed from the list when destroyed.
+TEST(Alarms, ListOperations)
+{
+  std::unique_ptr<TZmAlarms> list(NewObject<TZmAlarms>()), other(NewObject<TZmAlarms>());
+  TZmAlarm* a = TZmAlarm::Create(list.get());
+  TZmAlarm* b = TZmAlarm::Create(list.get());
+  TZmAlarm* c = TZmAlarm::Create(other.get());
+  list->Append(a);  // already listed: stays first
+  EXPECT_EQ(list->IndexOf(a), 0);
+  list->Insert(1, c);  // taken over from the other list
+  EXPECT_EQ(other->Count(), 0u);
+  EXPECT_EQ(c->Owner, list.get());
+  EXPECT_EQ(list->IndexOf(c), 1);
+  EXPECT_EQ(list->IndexOf(b), 2);
+  list->Insert(99, c);
+  EXPECT_EQ(list->IndexOf(c), 1);
+  EXPECT_EQ(list->Item(3), nullptr);
+  list->Remove(b);
+  EXPECT_EQ(list->IndexOf(b), -1);
+  EXPECT_EQ(b->Owner, nullptr);
+  delete b;
+  EXPECT_EQ(list->Count(), 2u);
+  std::unique_ptr<TZmAlarm> loose(NewObject<TZmAlarm>());
+  list->Insert(0, loose.get());
+  EXPECT_EQ(list->Item(0), loose.get());
+  list->Remove(loose.get());
+  EXPECT_EQ(list->Count(), 2u);
+}
