@@ -347,7 +347,8 @@ void TZmSafeControl::WriteROM(TZmCompiler& compiler)
 
 void TZmSafeControl::NotifyScene(const TZmScene* scene, uint32_t code, int32_t newId)
 {
-  if (!scene || scene->ID != static_cast<int32_t>(DialogID)) return;
+  // DialogID 0 is "no dialog": a scene without a valid ID never matches it.
+  if (!scene || scene->ID <= 0 || scene->ID != static_cast<int32_t>(DialogID)) return;
   if ((code >> 28) == 1) DialogID = 0;
   else if (code == 0x40000001) DialogID = static_cast<uint32_t>(newId);
 }

@@ -1,6 +1,7 @@
 #include "model/Alarms.h"
 
 #include <algorithm>
+#include <cstddef>
 
 #include "base/Format.h"
 #include "base/Texts.h"
@@ -57,6 +58,28 @@ TZmAlarms::~TZmAlarms() { Clear(); }
 void TZmAlarms::Clear()
 {
   while (!Alarms.empty()) delete Alarms.back();
+}
+
+void TZmAlarms::Insert(size_t at, TZmAlarm* a)
+{
+  if (!a || IndexOf(a) >= 0) return;
+  if (a->Owner) a->Owner->Remove(a);
+  Alarms.insert(Alarms.begin() + static_cast<std::ptrdiff_t>(std::min(at, Alarms.size())), a);
+  a->Owner = this;
+}
+
+void TZmAlarms::Remove(TZmAlarm* a)
+{
+  auto it = std::find(Alarms.begin(), Alarms.end(), a);
+  if (it == Alarms.end()) return;
+  Alarms.erase(it);
+  a->Owner = nullptr;
+}
+
+int TZmAlarms::IndexOf(const TZmAlarm* a) const
+{
+  auto it = std::find(Alarms.begin(), Alarms.end(), a);
+  return it == Alarms.end() ? -1 : static_cast<int>(it - Alarms.begin());
 }
 
 void TZmAlarms::CheckInterval()

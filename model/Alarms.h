@@ -43,6 +43,14 @@ public:
   void Clear();
   size_t Count() const { return Alarms.size(); }
   TZmAlarm* Item(size_t i) const { return i < Alarms.size() ? Alarms[i] : nullptr; }
+  // An alarm joins at the end or at `at` (clamped to the list); one already
+  // listed stays where it is. Joining takes it from any other list.
+  void Append(TZmAlarm* a) { Insert(Alarms.size(), a); }
+  void Insert(size_t at, TZmAlarm* a);
+  // Takes the alarm out of the list without destroying it.
+  void Remove(TZmAlarm* a);
+  // -1 when not listed.
+  int IndexOf(const TZmAlarm* a) const;
   // IntervalTime outside 1000..6000 is replaced by 6000.
   void CheckInterval();
 

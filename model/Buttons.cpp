@@ -49,11 +49,14 @@ TZmReadValue* NewPassword()
   return v;
 }
 
-// A reference to a scene that is deleted becomes 0; one that is renumbered follows.
+// A reference to a scene that is deleted becomes 0; one that is renumbered
+// follows. A scene without a valid ID (a damaged file) matches nothing: 0
+// means "no target", and renumbering such a scene must not give every
+// target-less button one.
 void FollowScene(uint32_t& ref, TZmPersistent* object, int32_t value, uint32_t kind)
 {
   auto* scene = dynamic_cast<TZmScene*>(object);
-  if (!scene || ref != static_cast<uint32_t>(scene->ID)) return;
+  if (!scene || scene->ID <= 0 || ref != static_cast<uint32_t>(scene->ID)) return;
   if (IsDeleteNotice(kind)) ref = 0;
   else if (kind == kNoticeSceneRenumbered) ref = static_cast<uint32_t>(value);
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <memory>
 
 #include "base/Format.h"
@@ -28,6 +29,15 @@ void SceneSize(const TZmScene* scene, int32_t& w, int32_t& h)
     w = scene->Width();
     h = scene->Height();
   }
+}
+
+// A scaled coordinate, kept within the range of a coordinate whatever the
+// stored rectangle and the factor are.
+int32_t ScaledCoordinate(int32_t v, double f)
+{
+  double x = std::trunc(v * f);
+  if (std::isnan(x)) return v;
+  return static_cast<int32_t>(std::clamp(x, double(INT32_MIN), double(INT32_MAX)));
 }
 
 }  // namespace
@@ -265,19 +275,20 @@ void TZmComponent::PaintInfo(TZmDC& target, const TZmFontSpec& font, int32_t num
 
 void TZmComponent::Scale(double fx, double fy)
 {
-  int32_t l = static_cast<int32_t>(std::trunc(Rect.Left * fx)), r = static_cast<int32_t>(std::trunc(Rect.Right * fx));
-  int32_t t = static_cast<int32_t>(std::trunc(Rect.Top * fy)), b = static_cast<int32_t>(std::trunc(Rect.Bottom * fy));
+  int32_t l = ScaledCoordinate(Rect.Left, fx), r = ScaledCoordinate(Rect.Right, fx);
+  int32_t t = ScaledCoordinate(Rect.Top, fy), b = ScaledCoordinate(Rect.Bottom, fy);
   int32_t w, h;
   SceneSize(OwnerScene(), w, h);
+  // The shift back is counted in 64 bits: the scaled rectangle may span the whole range.
   if (w > 0 && r > w - 1) {
-    int32_t excess = r - (w - 1);
-    r -= excess;
-    l = std::max(0, l - excess);
+    int64_t excess = int64_t(r) - (w - 1);
+    r = w - 1;
+    l = static_cast<int32_t>(std::max<int64_t>(0, l - excess));
   }
   if (h > 0 && b > h - 1) {
-    int32_t excess = b - (h - 1);
-    b -= excess;
-    t = std::max(0, t - excess);
+    int64_t excess = int64_t(b) - (h - 1);
+    b = h - 1;
+    t = static_cast<int32_t>(std::max<int64_t>(0, t - excess));
   }
   SetBounds(l, t, r, b);
 }

@@ -146,6 +146,9 @@ public:
   uint32_t ClassTypeCode() const override { return TypeCode; }
   void Serialize(TZmSerialization& s) override;
   void WriteROM(TZmCompiler&) override {}
+  // Whatever code it was stored with, it writes no bytes, so neither the
+  // section count nor the focus list may count it.
+  bool WritesRecord() const override { return false; }
   void ChangeColorFormat(int32_t, int32_t) override {}
   void Paint(TZmDC&, TZmComponentRefs* collector, int32_t, bool registerIt) override { BeginPaint(collector, registerIt); }
   int32_t GetImageIndex() override { return -1; }

@@ -1,6 +1,7 @@
 #include "model/Displays.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "base/Texts.h"
 #include "compiler/Compiler.h"
@@ -269,15 +270,16 @@ TZmClientRect TZmBar::PreviewRect(const TZmClientRect& client) const
 {
   // 64-bit sums: rectangles from files may lie anywhere.
   auto half = [](int32_t a, int32_t b) { return static_cast<int32_t>((int64_t(a) + b) / 2); };
+  auto narrow = [](int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
   TZmClientRect r = client;
   if (Type == 1) {
-    int32_t size = std::max(BarSize, 0);
+    int64_t size = std::max(BarSize, 0);
     if (Direction == 0 || Direction == 2) {
-      r.Left = static_cast<int32_t>((int64_t(r.Left) + r.Right - size) / 2);
-      r.Right = r.Left + size;
+      r.Left = narrow((int64_t(r.Left) + r.Right - size) / 2);
+      r.Right = narrow(r.Left + size);
     } else {
-      r.Top = static_cast<int32_t>((int64_t(r.Top) + r.Bottom - size) / 2);
-      r.Bottom = r.Top + size;
+      r.Top = narrow((int64_t(r.Top) + r.Bottom - size) / 2);
+      r.Bottom = narrow(r.Top + size);
     }
     return r;
   }

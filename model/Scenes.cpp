@@ -170,8 +170,11 @@ void TZmScene::UpdateKeyButtons()
       ComponentGroupEx->MarkDirty();
     }
   }
+  // Objects of classes this version does not know write nothing and are
+  // kept, as everywhere else, so compiling and saving loses none of them.
   std::vector<TZmComponent*> members = ComponentGroupEx->Members;
   for (TZmComponent* c : members) {
+    if (dynamic_cast<TZmUnknownComponent*>(c)) continue;
     auto* b = dynamic_cast<TZmBtnSystem*>(c);
     if (!b || b->Type == 0) delete c;
   }

@@ -52,7 +52,8 @@ public:
   std::vector<uint32_t> FocusList() const;
   // Binds the model's previous/next keys to the neighbouring scenes of the
   // group (a key the user bound to another action keeps it) and drops the
-  // members of ComponentGroupEx that would do nothing.
+  // members of ComponentGroupEx that would do nothing; objects of unknown
+  // classes stay, as they were stored.
   void UpdateKeyButtons();
 
   TZmSceneGroup* Owner = nullptr;

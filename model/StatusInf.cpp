@@ -1,6 +1,7 @@
 #include "model/StatusInf.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "compiler/Compiler.h"
 #include "devices/Bindings.h"
@@ -89,8 +90,14 @@ void TZmStatusInf::Paint(TZmDC& dc, const TZmIdentitySource* ids, int32_t colorO
   if (Image->Width > 0 && Image->Height > 0)
     Image->DrawBitmap(dc, colorOption, ImageLeft, ImageTop, ids, TransparentColor, static_cast<int32_t>(Option), left,
                       top, right, bottom);
-  if (TZmMultiText* t = MultiTexts->First())
-    t->Draw(dc, left + textInset, top + textInset, right - textInset, bottom - textInset, ids, colorOption, false);
+  if (TZmMultiText* t = MultiTexts->First()) {
+    // Rectangles read from a file may touch the ends of the range.
+    auto inset = [](int32_t v, int64_t by) {
+      return static_cast<int32_t>(std::clamp<int64_t>(v + by, INT32_MIN, INT32_MAX));
+    };
+    t->Draw(dc, inset(left, textInset), inset(top, textInset), inset(right, -int64_t(textInset)),
+            inset(bottom, -int64_t(textInset)), ids, colorOption, false);
+  }
 }
 
 // ---- the list

@@ -60,3 +60,86 @@ TEST(Alarms, SectionRecordsAndMessages)
   EXPECT_EQ(c.Messages->Item(1).Subject, TZmMessage::Alarm);
   SetTextLookup(nullptr);
 }
+
+// Every problem of an alarm is an error of that alarm, pointing at the line
+// that holds it; the alarm is compiled all the same.
+TEST(Alarms, EachProblemNamesTheAlarmAndItsLine)
+{
+  SetTextLookup([](int n) -> std::string {
+    switch (n) {
+      case 223: return "Alarms";
+      case 622: return "condition";
+      case 623: return "screen";
+      case 2605: return "%s: no %s";
+      case 2606: return "%s: bad %s";
+      case 2627: return "%s: empty %s";
+      default: return "";
+    }
+  });
+  std::unique_ptr<TZmHMI> root(NewObject<TZmHMI>());
+  TZmScene::Create(TZmSceneGroup::Create(root->SceneGroups))->ID = 4;
+  struct Case {
+    const char* Condition;
+    uint32_t Screen;
+    const char* Text;  // nullptr: no message
+    int32_t Line;
+  };
+  const Case cases[] = {
+      {"1", 4, nullptr, 0},
+      {"", 4, "Alarms: empty condition", 0},
+      {"1", 0, "1: no screen", 1},
+      {"1", 300, "1: bad screen", 1},
+  };
+  for (const Case& c : cases) {
+    root->Alarms->Clear();
+    TZmAlarm* a = TZmAlarm::Create(root->Alarms);
+    a->Condition->ReadValue->Expression = c.Condition;
+    a->ScreenID = c.Screen;
+    TZmCompiler compiler;
+    compiler.Project = root.get();
+    root->Alarms->WriteROM(compiler);
+    EXPECT_EQ(compiler.Output().Size(), 16u + 4 + 12) << c.Screen;
+    if (!c.Text) {
+      EXPECT_EQ(compiler.Messages->Size(), 0u);
+      continue;
+    }
+    ASSERT_EQ(compiler.Messages->Size(), 1u) << c.Text;
+    const TZmMessage& m = compiler.Messages->Item(0);
+    EXPECT_EQ(m.Text, c.Text);
+    EXPECT_EQ(m.Kind, TZmMessage::ObjectError);
+    EXPECT_EQ(m.Subject, TZmMessage::Alarm);
+    EXPECT_EQ(m.Object, a);
+    EXPECT_EQ(m.Line, c.Line);
+  }
+  SetTextLookup(nullptr);
+}
+
+// The list operations keep each alarm in one list at one place, and an
+// alarm taken out is no longer removed from the list when destroyed.
+TEST(Alarms, ListOperations)
+{
+  std::unique_ptr<TZmAlarms> list(NewObject<TZmAlarms>()), other(NewObject<TZmAlarms>());
+  TZmAlarm* a = TZmAlarm::Create(list.get());
+  TZmAlarm* b = TZmAlarm::Create(list.get());
+  TZmAlarm* c = TZmAlarm::Create(other.get());
+  list->Append(a);  // already listed: stays first
+  EXPECT_EQ(list->IndexOf(a), 0);
+  list->Insert(1, c);  // taken over from the other list
+  EXPECT_EQ(other->Count(), 0u);
+  EXPECT_EQ(c->Owner, list.get());
+  EXPECT_EQ(list->IndexOf(c), 1);
+  EXPECT_EQ(list->IndexOf(b), 2);
+  list->Insert(99, c);
+  EXPECT_EQ(list->IndexOf(c), 1);
+  EXPECT_EQ(list->Item(3), nullptr);
+  list->Remove(b);
+  EXPECT_EQ(list->IndexOf(b), -1);
+  EXPECT_EQ(b->Owner, nullptr);
+  delete b;
+  EXPECT_EQ(list->Count(), 2u);
+  std::unique_ptr<TZmAlarm> loose(NewObject<TZmAlarm>());
+  list->Insert(0, loose.get());
+  EXPECT_EQ(list->Item(0), loose.get());
+  list->Remove(loose.get());
+  EXPECT_EQ(list->Count(), 2u);
+}

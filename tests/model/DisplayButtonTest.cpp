@@ -90,6 +90,7 @@ TEST_F(Objects, RecordsOfEveryClass)
       {Make<TZmLamp>(), {Ref(resBevel), Ref(resReadValue), Lit(0), Ref(resStatusList)}},
       {Make<TZmNum>(), {Ref(resBevel), Ref(resReadValue), Lit(0), Ref(resTextList), Ref(resNumberFormat)}},
       {text, {Ref(resBevel), Ref(resTextList), Ref(resReadValue), Ref(resReadText)}},
+      {Make<TZmText>(), {Ref(resBevel), Ref(resTextList), Lit(0), Ref(resReadText)}},
       {bar, {Ref(resBevel), Ref(resReadValue), Lit(0), Ref(resBrush), Lit(2), Lit(5)}},
       {Make<TZmButton>(), {Ref(resBevel), Ref(resSafeControl), Ref(resStatusList), Lit(0), Lit(0), Ref(resWriteValue)}},
       {Make<TZmButtonSetValue>(),
@@ -162,6 +163,40 @@ TEST_F(Objects, SilentSystemKeysAreNotCounted)
   RuntimeView v{compiler.Output()};
   ASSERT_EQ(v.U32(0), 1u);
   EXPECT_EQ(v.U32(v.U32(4)), 0x20002u);
+}
+
+// An object of a class this version does not know keeps the code it was
+// stored with but writes no record: counting it would shift the record
+// table and the focus indexes. Compiling keeps it among the key bindings.
+TEST_F(Objects, UnknownObjectsAreNeitherCountedNorDropped)
+{
+  auto unknown = [](uint32_t code) {
+    auto* u = new TZmUnknownComponent("TZmFutureButton");
+    u->Initialize();
+    u->TypeCode = code;
+    return u;
+  };
+  TZmUnknownComponent* first = unknown(0x20010);
+  scene->ComponentGroup->Append(first);
+  first->Rect = {0, 0, 5, 5};
+  Make<TZmButtonFun>(20, 20, 40, 30);
+  EXPECT_EQ(scene->FocusList(), (std::vector<uint32_t>{0}));
+  compiler.Reset();
+  scene->ComponentGroup->WriteROM(compiler);
+  RuntimeView v{compiler.Output()};
+  ASSERT_EQ(v.U32(0), 1u);
+  EXPECT_EQ(v.U32(v.U32(4)), 0x20002u);
+
+  TZmUnknownComponent* key = unknown(0x20005);
+  scene->ComponentGroupEx->Append(key);
+  scene->UpdateKeyButtons();
+  EXPECT_EQ(scene->ComponentGroupEx->IndexOf(key), 0);
+  compiler.Reset();
+  scene->ComponentGroupEx->WriteROM(compiler);
+  RuntimeView ex{compiler.Output()};
+  ASSERT_EQ(ex.U32(0), 2u);  // the previous and next keys only
+  EXPECT_EQ(ex.U32(ex.U32(4)), 0x20005u);
+  EXPECT_EQ(ex.U32(ex.U32(4) + 28), uint32_t(kKeyPrevious));
 }
 
 // The state list, its states and their operands followed through the
@@ -274,6 +309,22 @@ TEST_F(Objects, RegistrationOfBindings)
   EXPECT_EQ(MessagesOfKind(TZmMessage::Warning), 0u);
 }
 
+// A constant password needs no register memory, so it leaves the register
+// area and the image as they are.
+TEST_F(Objects, ConstantPasswordsRegisterNothing)
+{
+  auto* pwd = Make<TZmButtonPwdPage>();
+  pwd->Password->ReadValue->Expression = "4711";
+  auto* sys = CreateComponent<TZmBtnSystem>(scene->ComponentGroupEx);
+  sys->Type = 13;
+  compiler.Reset();
+  compiler.CurrentScene = scene;
+  pwd->WriteROM(compiler);
+  sys->WriteROM(compiler);  // the preset one-digit password
+  EXPECT_EQ(compiler.Registers->Layout(512), 512);
+  EXPECT_EQ(compiler.Messages->Size(), 0u);
+}
+
 TEST_F(Objects, EntryButtonWithoutTargetIsReportedOnlyForTheTarget)
 {
   struct Case {
@@ -292,6 +343,18 @@ TEST_F(Objects, EntryButtonWithoutTargetIsReportedOnlyForTheTarget)
     b->WriteROM(compiler);
     EXPECT_EQ(MessagesOfKind(TZmMessage::Warning), c.Warnings) << c.Type << " " << c.Target;
     delete b;
+  }
+  // The hardware key's entered value (Type 5) and its fixed value (Type 6) alike.
+  const Case keys[] = {{5, "", 1}, {5, "D20", 0}, {6, "", 1}};
+  for (const Case& c : keys) {
+    auto* k = CreateComponent<TZmBtnSystem>(scene->ComponentGroupEx);
+    k->Type = c.Type;
+    k->SetValueWriteValue->WriteValue->Expression = c.Target;
+    compiler.Reset();
+    compiler.CurrentScene = scene;
+    k->WriteROM(compiler);
+    EXPECT_EQ(MessagesOfKind(TZmMessage::Warning), c.Warnings) << "key " << c.Type << " " << c.Target;
+    delete k;
   }
 }
 
@@ -353,6 +416,21 @@ TEST_F(Objects, SceneNoticesFollowRenumberingAndDeletion)
   EXPECT_EQ(pwd->Page, 0u);
   EXPECT_EQ(sys->JumpPage, 0u);
   EXPECT_EQ(page->SafeControl->DialogID, 0u);
+}
+
+// A scene read without a valid ID (0) is renumbered: buttons without a
+// target (0) must stay without one.
+TEST_F(Objects, RenumberingASceneWithoutIdLeavesEmptyTargetsAlone)
+{
+  TZmScene* nameless = TZmScene::Create(group);
+  auto* page = Make<TZmButtonPage>();
+  auto* pwd = Make<TZmButtonPwdPage>();
+  auto* sys = CreateComponent<TZmBtnSystem>(scene->ComponentGroupEx);
+  ASSERT_TRUE(RenumberScene(*root, nameless, 4));
+  EXPECT_EQ(nameless->ID, 4);
+  for (uint32_t target : {page->Page, pwd->Page, sys->JumpPage, sys->Page, page->SafeControl->DialogID,
+                          sys->SafeControl->DialogID})
+    EXPECT_EQ(target, 0u);
 }
 
 // Previous/next keys target the neighbours in the group; a key the user
@@ -526,6 +604,23 @@ TEST_F(Objects, BarPreviewHalvesTowardItsOrigin)
   }
 }
 
+// Sizes and rectangles from a file may be anything: the block stays a
+// rectangle at the far end instead of wrapping around.
+TEST_F(Objects, BarPreviewOfExtremeSizes)
+{
+  auto* bar = Make<TZmBar>();
+  bar->Type = 1;
+  bar->BarSize = INT32_MAX;
+  const TZmClientRect client{INT32_MAX - 10, INT32_MAX - 10, INT32_MAX, INT32_MAX};
+  for (int32_t direction : {0, 1}) {
+    bar->Direction = direction;
+    TZmClientRect r = bar->PreviewRect(client);
+    EXPECT_LE(r.Left, r.Right) << direction;
+    EXPECT_LE(r.Top, r.Bottom) << direction;
+    EXPECT_EQ(direction == 0 ? r.Right : r.Bottom, INT32_MAX);
+  }
+}
+
 // A bevel that cannot frame the object (here: no script list) leaves the
 // content in the object's own rectangle, not at the scene origin.
 TEST_F(Objects, ContentStaysInTheObjectWhenTheBevelRefuses)
@@ -651,6 +746,73 @@ TEST_F(Objects, ButtonBindingsThroughTheRuntimeOffsets)
   EXPECT_EQ(v.U32(safe), 9u);                // the safe control's default Power
 }
 
+// Pasting into another colour format converts every colour an object owns;
+// scaling also scales the fonts of its texts and states. A hardware key
+// binding sits on the panel picture and is left as it is.
+TEST_F(Objects, ScaleAndColorFormatReachEveryPart)
+{
+  auto withState = [](TZmStatusInfs* states) {
+    TZmStatusInf* s = states->Add();
+    s->Brush->Color = 0xFFFF;
+    s->MultiTexts->First()->Font().Size = 10;
+    return s;
+  };
+  auto* lamp = Make<TZmLamp>(2, 2, 9, 9);
+  TZmStatusInf* lampState = withState(lamp->StatusInfs);
+  auto* num = Make<TZmNum>(2, 2, 9, 9);
+  auto* text = Make<TZmText>(2, 2, 9, 9);
+  for (TZmMultiText* t : {num->MultiTexts->First(), text->MultiTexts->First()}) {
+    t->Color = 0xFFFF;
+    t->Font().Size = 10;
+  }
+  auto* bar = Make<TZmBar>(2, 2, 9, 9);
+  bar->BarBrush->Color = 0xFFFF;
+  auto* button = Make<TZmButtonFun>(2, 2, 9, 9);
+  TZmStatusInf* buttonState = withState(button->StatusInfs);
+  auto* key = CreateComponent<TZmBtnSystem>(scene->ComponentGroupEx);
+  key->Rect = {200, 10, 220, 22};
+  std::vector<TZmControl*> framed{lamp, num, text, bar, button};
+  for (TZmControl* o : framed) o->Bevel->InColor = 0xFFFF;
+
+  for (TZmComponent* o : std::vector<TZmComponent*>{lamp, num, text, bar, button, key}) o->Scale(2.0, 2.0);
+  EXPECT_EQ(lamp->Rect, (TZmRectValue{4, 4, 18, 18}));
+  EXPECT_EQ(key->Rect, (TZmRectValue{200, 10, 220, 22}));
+  for (TZmMultiText* t : {lampState->MultiTexts->First(), num->MultiTexts->First(), text->MultiTexts->First(),
+                          buttonState->MultiTexts->First()})
+    EXPECT_EQ(t->Font().Size, 20);
+
+  // RGB565 white carried over to the 1-bit format is 0.
+  for (TZmComponent* o : std::vector<TZmComponent*>{lamp, num, text, bar, button, key}) o->ChangeColorFormat(1, 7);
+  for (TZmControl* o : framed) EXPECT_EQ(o->Bevel->InColor, 0u) << o->ClassName();
+  EXPECT_EQ(lampState->Brush->Color, 0u);
+  EXPECT_EQ(buttonState->Brush->Color, 0u);
+  EXPECT_EQ(num->MultiTexts->First()->Color, 0u);
+  EXPECT_EQ(text->MultiTexts->First()->Color, 0u);
+  EXPECT_EQ(bar->BarBrush->Color, 0u);
+}
+
+// Rectangles read from a file are not clamped: an object reaching the end
+// of the coordinate range is scaled onto the panel's far edge (not wrapped
+// into a point) and painted without arithmetic running out of range.
+TEST_F(Objects, ExtremeRectanglesScaleAndPaint)
+{
+  auto* lamp = Make<TZmLamp>();
+  lamp->StatusInfs->Add()->MultiTexts->First()->SetText("On");
+  auto* button = Make<TZmButtonFun>();
+  button->StatusInfs->Add()->MultiTexts->First()->SetText("Go");
+  button->Bevel->ID = 0x7FFF0000;  // no frame: the state's text inset meets the rectangle's ends
+  std::vector<TZmComponent*> all{lamp, Make<TZmNum>(), Make<TZmText>(), Make<TZmBar>(), button};
+  TZmDC dc(128, 64);
+  TZmComponent::PrepareContext(dc, scene->Model());
+  for (TZmComponent* o : all) {
+    o->Rect = {INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
+    o->Paint(dc, nullptr, 0, false);
+    o->Rect = {10, 10, INT32_MAX, INT32_MAX};
+    o->Scale(2.0, 2.0);
+    EXPECT_EQ(o->Rect, (TZmRectValue{0, 0, 127, 63})) << o->ClassName();
+  }
+}
+
 TEST_F(Objects, InformationLinesOfButtons)
 {
   auto* bit = Make<TZmButton>();
@@ -677,6 +839,76 @@ TEST_F(Objects, InformationLinesOfButtons)
       {page, 0x02, "Screen: (none)"},
       {sys, 0x02, "Password screen\nScreen: 1\nPassword: 42"},
       {bit, 0x00, ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.Object->GetInfoText(c.Mode), c.Text) << c.Object->ClassName() << c.Mode;
+}
+
+// The lines of the other kinds: which binding each line shows, which lines
+// the short form (0x10) keeps, and how a hardware key borrows the lines of
+// the button kind its Type stands for.
+TEST_F(Objects, InformationLinesOfDisplaysAndOtherKinds)
+{
+  Texts.insert({{8005, "Key: "}, {8009, "Press at: "}, {8010, "Press: "}, {8011, "Release at: "},
+                {8012, "Release: "}, {8016, "Max: "}, {8017, "Min: "}, {8102, "A: "}, {8105, "K: "},
+                {8119, "P: "}, {2020, "1"}, {2021, "4:Contrast"}, {6200, "1"}, {6201, "13:Enter"},
+                {6020, "1"}, {6021, "1:Add"}, {2103, "3:Momentary bit"}, {2104, "6:Add value"},
+                {6703, "2:Toggle"}});
+  Texts[2100] = "4";
+  Texts[6700] = "3";
+  TZmScene* start = TZmScene::Create(group);
+  start->ID = 5;
+  start->FDescription = "Start";
+  auto* lamp = Make<TZmLamp>();
+  lamp->ReadValue->ReadValue->Expression = "D1";
+  auto* bar = Make<TZmBar>();
+  bar->ReadValue->ReadValue->Expression = "D2";
+  bar->ReadValue->MaxValue->Expression = "100";
+  bar->ReadValue->MinValue->Expression = "D3";
+  auto* fun = Make<TZmButtonFun>();
+  fun->Type = 4;
+  auto* key = Make<TZmButtonKey>();
+  key->Key->Normal = 13;
+  auto* press = Make<TZmBtnStatusSet>();
+  press->PressValue->WriteValue->Expression = "D4";
+  press->PressValue->ReadValue->Expression = "1";
+  press->ReleaseValue->WriteValue->Expression = "D5";
+  press->ReleaseValue->ReadValue->Expression = "0";
+  auto* pwd = Make<TZmButtonPwdPage>();
+  pwd->Page = 5;
+  pwd->Password->ReadValue->Expression = "D6";
+  auto* lost = Make<TZmButtonPage>();
+  lost->Page = 77;
+  auto* bitKey = CreateComponent<TZmBtnSystem>(scene->ComponentGroupEx);
+  bitKey->Type = 3;  // the bit button's Type 2
+  bitKey->ONWriteValue->ReadValue->Expression = "D7";
+  bitKey->ONWriteValue->WriteValue->Expression = "D8";
+  auto* addKey = CreateComponent<TZmBtnSystem>(scene->ComponentGroupEx);
+  addKey->Type = 6;  // the set-value button's Type 1
+  addKey->SetValueWriteValue->ReadValue->Expression = "2";
+  addKey->SetValueWriteValue->WriteValue->Expression = "D9";
+  struct Case {
+    TZmComponent* Object;
+    int32_t Mode;
+    const char* Text;
+  };
+  const Case cases[] = {
+      {lamp, 0x02, "Read: D1"},
+      {lamp, 0x10, "R: D1"},
+      {lamp, 0x12, ""},
+      {bar, 0x02, "Read: D2\nMax: 100\nMin: D3"},
+      {bar, 0x10, "R: D2"},
+      {fun, 0x02, "Action: Contrast"},
+      {fun, 0x10, "A: Contrast"},
+      {key, 0x02, "Key: Enter"},
+      {key, 0x10, "K: Enter"},
+      {press, 0x02, "Press at: D4\nPress: 1\nRelease at: D5\nRelease: 0"},
+      {pwd, 0x02, "Screen: 5 : Start\nPassword: D6"},
+      {pwd, 0x10, "S: 5 : Start\nP: D6"},
+      {lost, 0x02, "Screen: "},
+      {bitKey, 0x02, "Momentary bit\nAction: Toggle\nRead: D7\nWrite: D8"},
+      {bitKey, 0x10, "Momentary bit\nR: D7\nW: D8"},
+      {addKey, 0x02, "Add value\nAction: Add\nWrite: D9\nValue: 2"},
+      {addKey, 0x10, "Add value\nW: D9\nV: 2"},
   };
   for (const Case& c : cases) EXPECT_EQ(c.Object->GetInfoText(c.Mode), c.Text) << c.Object->ClassName() << c.Mode;
 }
