@@ -338,7 +338,7 @@ TEST_F(Controls, ValueScaleBytesInTheRecord)
   s.Seek(0);
   SerializeObjectTo(copy.get(), TZmSerialization::Read, s);
   EXPECT_EQ(dynamic_cast<TZmEditNum*>(copy.get())->ValueScaleString, "");
-  EXPECT_EQ(NewObject<TZmEditNum>()->ValueScaleString, "1.0");
+  EXPECT_EQ(std::unique_ptr<TZmEditNum>(NewObject<TZmEditNum>())->ValueScaleString, "1.0");
 }
 
 TEST_F(Controls, StoredFormsRoundTrip)
