@@ -20,6 +20,8 @@
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
+#include <QPixmap>
 #include <QScreen>
 #include <QSplitter>
 #include <QStandardPaths>
@@ -64,6 +66,76 @@ enum : int {
   kModelsLabel = 1101,
 };
 
+// Tool-bar pictures the platform style has none of, drawn here so that no
+// two commands look alike: scissors, two pages, a page over a board, and
+// the layer commands as a stack whose marked sheet goes all the way or one step.
+QIcon ToolImage(int index)
+{
+  QPixmap pm(20, 20);
+  pm.fill(Qt::transparent);
+  QPainter p(&pm);
+  p.setRenderHint(QPainter::Antialiasing, true);
+  const QColor ink(40, 60, 110), sheet(200, 220, 250), mark(230, 140, 30);
+  p.setPen(QPen(ink, 1.2));
+  auto page = [&](QRectF r) {
+    p.setBrush(Qt::white);
+    p.drawRect(r);
+    for (qreal y = r.top() + 3; y < r.bottom() - 1; y += 2.5) p.drawLine(QPointF(r.left() + 2, y), QPointF(r.right() - 2, y));
+  };
+  auto stack = [&](int marked) {
+    // Three sheets, 0 on top; `marked` is the one being moved.
+    for (int i = 2; i >= 0; --i) {
+      p.setBrush(i == marked ? mark : sheet);
+      p.drawRect(QRectF(2.5, 3.5 + i * 4.5, 10, 4));
+    }
+  };
+  auto arrow = [&](bool up, bool all) {
+    p.setPen(QPen(ink, 1.6));
+    const qreal x = 16.5, top = all ? 2.5 : 6.5, bottom = all ? 17.5 : 13.5;
+    p.drawLine(QPointF(x, top), QPointF(x, bottom));
+    const qreal tip = up ? top : bottom, back = up ? tip + 3.5 : tip - 3.5;
+    p.drawLine(QPointF(x, tip), QPointF(x - 3, back));
+    p.drawLine(QPointF(x, tip), QPointF(x + 3, back));
+    if (all) p.drawLine(QPointF(x - 3.5, up ? top - 1 : bottom + 1), QPointF(x + 3.5, up ? top - 1 : bottom + 1));
+  };
+  switch (index) {
+    case 5:  // cut
+      p.setBrush(Qt::NoBrush);
+      p.drawEllipse(QRectF(3, 12.5, 5, 5));
+      p.drawEllipse(QRectF(12, 12.5, 5, 5));
+      p.drawLine(QPointF(7, 13), QPointF(14, 2));
+      p.drawLine(QPointF(13, 13), QPointF(6, 2));
+      break;
+    case 6:  // copy
+      page(QRectF(2.5, 2.5, 10, 12));
+      page(QRectF(7.5, 6.5, 10, 12));
+      break;
+    case 7:  // paste
+      p.setBrush(QColor(200, 160, 100));
+      p.drawRect(QRectF(2.5, 3.5, 12, 15));
+      p.setBrush(QColor(150, 150, 150));
+      p.drawRect(QRectF(5.5, 1.5, 6, 3));
+      page(QRectF(8.5, 8.5, 9, 10));
+      break;
+    case 9:  // to the top
+      stack(0), arrow(true, true);
+      break;
+    case 10:  // to the bottom
+      stack(2), arrow(false, true);
+      break;
+    case 11:  // one step up
+      stack(1), arrow(true, false);
+      break;
+    case 12:  // one step down
+      stack(1), arrow(false, false);
+      break;
+    default:
+      break;
+  }
+  p.end();
+  return QIcon(pm);
+}
+
 QString FileFilter()
 {
   QString f = Text(kFileFilter);
@@ -102,19 +174,22 @@ TFormMain::TFormMain(const QStringList& args, QWidget* parent) : QMainWindow(par
   actCloseFile = MakeAction("actCloseFile", QStringLiteral("Close"));
   actExit = MakeAction("actExit", QStringLiteral("Exit"));
   actCut = MakeAction("actCut", QStringLiteral("Cut"), QKeySequence(Qt::CTRL | Qt::Key_X));
+  actCut->setIcon(ToolImage(5));
   actCopy = MakeAction("actCopy", QStringLiteral("Copy"), QKeySequence(Qt::CTRL | Qt::Key_C));
+  actCopy->setIcon(ToolImage(6));
   actPaste = MakeAction("actPaste", QStringLiteral("Paste"), QKeySequence(Qt::CTRL | Qt::Key_V));
+  actPaste->setIcon(ToolImage(7));
   actDelete = MakeAction("actDelete", QStringLiteral("Delete"), QKeySequence(Qt::Key_Delete));
   actDelete->setIcon(icon(QStyle::SP_TrashIcon));
   actSelectAll = MakeAction("actSelectAll", QStringLiteral("Select All"), QKeySequence(Qt::CTRL | Qt::Key_A));
   actTopLayer = MakeAction("actTopLayer", QStringLiteral("actTopLayer"));
-  actTopLayer->setIcon(icon(QStyle::SP_ArrowUp));
+  actTopLayer->setIcon(ToolImage(9));
   actBottonLayer = MakeAction("actBottonLayer", QStringLiteral("actBottonLayer"));
-  actBottonLayer->setIcon(icon(QStyle::SP_ArrowDown));
+  actBottonLayer->setIcon(ToolImage(10));
   actPrevLayer = MakeAction("actPrevLayer", QStringLiteral("actPrevLayer"));
-  actPrevLayer->setIcon(icon(QStyle::SP_ArrowUp));
+  actPrevLayer->setIcon(ToolImage(11));
   actNextLayer = MakeAction("actNextLayer", QStringLiteral("actNextLayer"));
-  actNextLayer->setIcon(icon(QStyle::SP_ArrowDown));
+  actNextLayer->setIcon(ToolImage(12));
   actCompiler = MakeAction("actCompiler", QStringLiteral("actCompiler"), QKeySequence(Qt::Key_F8));
   actCompiler->setIcon(icon(QStyle::SP_BrowserReload));
   actSimulation = MakeAction("actSimulation", QStringLiteral("actSimulation"), QKeySequence(Qt::Key_F9));
@@ -826,6 +901,22 @@ void TFormMain::BuildProjectTree()
   tvProject->Build(*Project);
   dplLeft->show();
   dplLeft->resize(280, dplLeft->height());
+}
+
+bool TFormMain::SelectNode(TZmPersistent* object)
+{
+  QTreeWidgetItem* node = object ? tvProject->NodeOf(object) : nullptr;
+  if (!node) return false;
+  tvProject->setCurrentItem(node);
+  tvProject->scrollToItem(node);
+  return true;
+}
+
+bool TFormMain::SelectSceneNode(TZmScene* scene) { return SelectNode(scene); }
+
+TFrameEditScene* TFormMain::SceneEditorFor(const TZmScene* scene) const
+{
+  return scene && ClientPage && !ClientPage->isHidden() && ClientPage->EditedScene() == scene ? ClientPage : nullptr;
 }
 
 void TFormMain::ShowNodePages()

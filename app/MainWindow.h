@@ -75,6 +75,11 @@ public:
   void SceneEdited(TZmScene* scene, TZmSnapshot before, TZmSnapshot after);
   // Shows the pages for the selected tree node.
   void ShowNodePages();
+  // Selects the object's tree node and scrolls to it; false when it has none.
+  bool SelectNode(TZmPersistent* object);
+  bool SelectSceneNode(TZmScene* scene);
+  // The scene editor when it is showing that scene, else none.
+  TFrameEditScene* SceneEditorFor(const TZmScene* scene) const;
   void UpdateEditActions();
   bool SaveFile(const QString& path);
   bool Save();
