@@ -898,9 +898,12 @@ QPoint TFrameEditScene::SnapResize(const TZmRectValue& b, int32_t kind, QPoint d
       row(b.Bottom + dy, 8, -b.Bottom);
     }
   } else if (Options && Options->SnapToGrid) {
+    // The edge that follows the handle lands on the grid; a left or top
+    // handle must not be snapped by where the opposite edge ends up.
     const int32_t sx = std::max(1, Options->SnapSize.x()), sy = std::max(1, Options->SnapSize.y());
-    dx -= (b.Right + dx) % sx;
-    dy -= (b.Bottom + dy) % sy;
+    const Edges e = HandleEdges(kind);
+    if (e.L != e.R) dx -= ((e.L ? b.Left : b.Right) + dx) % sx;
+    if (e.T != e.B) dy -= ((e.T ? b.Top : b.Bottom) + dy) % sy;
   }
   return {dx, dy};
 }

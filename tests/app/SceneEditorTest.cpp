@@ -793,3 +793,41 @@ TEST_F(SceneEditor, OtherPagesFindTheNodeAndTheEditorOfAScene)
   ASSERT_TRUE(W->SelectNode(&W->Root()));
   EXPECT_EQ(W->SceneEditorFor(SceneAt(0)), nullptr);
 }
+
+TEST_F(SceneEditor, ResizingSnapsTheEdgeThatFollowsTheHandle)
+{
+  NewProject();
+  TFrameEditScene* e = Show(SceneAt(0));
+  ASSERT_NE(Place(e, 3, {10, 10}, {40, 30}), nullptr);
+  W->EditOptions.SnapToGrid = 1;
+  struct Case {
+    const char* what;
+    QPoint handle, to;
+    TZmRectValue expected;
+  } cases[] = {
+      {"bottom-right", {40, 30}, {50, 42}, R(10, 10, 48, 40)},
+      {"left middle", {10, 20}, {21, 20}, R(16, 10, 40, 30)},
+      {"top middle", {25, 10}, {25, 20}, R(10, 16, 40, 30)},
+      {"top-left", {10, 10}, {27, 19}, R(24, 16, 40, 30)},
+  };
+  for (const Case& c : cases) {
+    const TZmSnapshot before = TZmUndoStack::Snapshot(SceneAt(0));
+    e->SelectObject(SceneAt(0)->ComponentGroup->Item(0));
+    Drag(e, c.handle, c.to);
+    EXPECT_EQ(SceneAt(0)->ComponentGroup->Item(0)->Rect, c.expected) << c.what;
+    if (TZmUndoStack::Snapshot(SceneAt(0)) != before) W->Undo();
+  }
+
+  // Near another object the edge keeps the gap, and a guide line shows it.
+  W->EditOptions.SnapToGrid = 0;
+  W->EditOptions.SnapToObjects = 1;
+  TZmComponent* b = Place(e, 3, {60, 10}, {90, 30});
+  ASSERT_NE(b, nullptr);
+  e->SelectObject(b);
+  e->MouseDown({60, 20}, Qt::LeftButton, Qt::NoModifier);
+  e->MouseMove({49, 20}, Qt::LeftButton, Qt::NoModifier);
+  EXPECT_NE(e->Screen()->GetPixel(40, 10), e->SceneImage->GetPixel(40, 10)) << "the guide along the other's right edge";
+  EXPECT_EQ(e->Screen()->GetPixel(40, 12), e->SceneImage->GetPixel(40, 12)) << "dashed";
+  e->MouseUp({49, 20}, Qt::LeftButton, Qt::NoModifier);
+  EXPECT_EQ(SceneAt(0)->ComponentGroup->Members.back()->Rect, R(48, 10, 90, 30));
+}
