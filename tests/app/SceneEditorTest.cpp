@@ -22,6 +22,7 @@
 #include "graphics/DC.h"
 #include "graphics/Pen.h"
 #include "graphics/SurfacePng.h"
+#include "model/Alarms.h"
 #include "model/Buttons.h"
 #include "model/Project.h"
 #include "model/Scenes.h"
@@ -105,6 +106,13 @@ TEST_F(SceneEditor, CanvasShowsTheSceneAsThePanelDoes)
   EXPECT_TRUE(e->grab().save(QStringLiteral(KESTRAVA_BUILD_DIR "/app-sceneeditor-400.png")));
   std::string error;
   EXPECT_TRUE(SaveSurfacePng(*e->Screen(), KESTRAVA_BUILD_DIR "/app-sceneeditor-surface.png", error)) << error;
+  // The options as the program starts: every object labelled, half see-through.
+  W->EditOptions = TZmSceneEditOpt();
+  e->SetZoom(200);
+  e->Selection.Clear();
+  e->Refresh();
+  QApplication::processEvents();
+  EXPECT_TRUE(e->grab().save(QStringLiteral(KESTRAVA_BUILD_DIR "/app-sceneeditor-labels.png")));
 }
 
 TEST_F(SceneEditor, PlaceMoveResizeUndoRedoAndSaveAgain)
@@ -830,4 +838,38 @@ TEST_F(SceneEditor, ResizingSnapsTheEdgeThatFollowsTheHandle)
   EXPECT_EQ(e->Screen()->GetPixel(40, 12), e->SceneImage->GetPixel(40, 12)) << "dashed";
   e->MouseUp({49, 20}, Qt::LeftButton, Qt::NoModifier);
   EXPECT_EQ(SceneAt(0)->ComponentGroup->Members.back()->Rect, R(48, 10, 90, 30));
+}
+
+TEST_F(SceneEditor, EachNodeShowsItsPagesAndOnlySomeMayBeDragged)
+{
+  NewProject();
+  TZmHMI& root = W->Root();
+  struct Case {
+    const char* what;
+    TZmPersistent* node;
+    bool draggable, editor;
+  } cases[] = {
+      {"the project", &root, false, false},
+      {"a scene group", root.SceneGroups->Item(0), true, false},
+      {"a scene", SceneAt(1), true, true},
+      {"the configuration", root.Configuration, false, false},
+      {"the alarm list", root.Alarms, false, false},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(W->SelectNode(c.node)) << c.what;
+    QApplication::processEvents();
+    EXPECT_EQ(W->tvProject->dragEnabled(), c.draggable) << c.what;
+    EXPECT_EQ(W->ClientPage && W->ClientPage->isVisible() && W->ClientPage->EditedScene(), c.editor) << c.what;
+    EXPECT_EQ(W->dplRight->isVisible(), c.editor) << c.what << ": the palette comes with the editor";
+    EXPECT_EQ(W->PageObject, c.node) << c.what;
+  }
+  // A scene whose model is not installed cannot be edited: the hosts stay empty.
+  root.ModelID = 0x7FFFFFF0;
+  ASSERT_EQ(SceneAt(0)->Model(), nullptr);
+  ASSERT_TRUE(W->SelectSceneNode(SceneAt(0)));
+  QApplication::processEvents();
+  EXPECT_FALSE(W->ClientPage->isVisible());
+  EXPECT_EQ(W->ClientPage->EditedScene(), nullptr);
+  EXPECT_FALSE(W->dplRight->isVisible());
+  EXPECT_EQ(W->SceneEditorFor(SceneAt(0)), nullptr);
 }
