@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QImage>
+#include <QLayout>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QScrollArea>
 #include <QTest>
@@ -872,4 +874,72 @@ TEST_F(SceneEditor, EachNodeShowsItsPagesAndOnlySomeMayBeDragged)
   EXPECT_EQ(W->ClientPage->EditedScene(), nullptr);
   EXPECT_FALSE(W->dplRight->isVisible());
   EXPECT_EQ(W->SceneEditorFor(SceneAt(0)), nullptr);
+}
+
+TEST_F(SceneEditor, EditCommandsRouteToTheFocusedCanvasOrTextField)
+{
+  NewProject();
+  TFrameEditScene* e = Show(SceneAt(0));
+  TZmComponent* a = Place(e, 3, {10, 10}, {30, 30});
+  TZmComponent* b = Place(e, 3, {50, 10}, {70, 30});
+  ASSERT_TRUE(a && b);
+  auto* field = new QLineEdit(W->pnlClient);
+  W->pnlClient->layout()->addWidget(field);
+  field->show();
+  W->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(W.get()));
+  auto focus = [&](QWidget* w) {
+    w->setFocus();
+    QApplication::processEvents();
+    W->UpdateEditActions();
+    return QApplication::focusWidget() == w;
+  };
+  using A = std::vector<QAction*>;
+  auto enabled = [&] {
+    A on;
+    for (QAction* x : {W->actCut, W->actCopy, W->actPaste, W->actDelete, W->actSelectAll, W->actTopLayer, W->actNextLayer})
+      if (x->isEnabled()) on.push_back(x);
+    return on;
+  };
+  QApplication::clipboard()->setText("typed");
+  // The canvas: copy and the layers with a selection, delete always, select all with objects.
+  ASSERT_TRUE(focus(e->ccEdit));
+  Drag(e, {150, 150}, {150, 150});  // a click on empty space
+  EXPECT_EQ(enabled(), A({W->actDelete, W->actSelectAll}));
+  e->SelectObject(a);
+  EXPECT_EQ(enabled(), A({W->actCut, W->actCopy, W->actDelete, W->actSelectAll, W->actTopLayer, W->actNextLayer}));
+  W->actCopy->trigger();
+  EXPECT_TRUE(QApplication::clipboard()->mimeData()->hasFormat(kSceneClipboardMime));
+  EXPECT_TRUE(W->actPaste->isEnabled());
+  W->actSelectAll->trigger();
+  EXPECT_EQ(e->Selection.Count(), 2u);
+  W->actDelete->trigger();
+  EXPECT_EQ(SceneAt(0)->ComponentGroup->Count(), 0u);
+  EXPECT_FALSE(W->actSelectAll->isEnabled()) << "nothing left to select";
+  W->actPaste->trigger();
+  EXPECT_EQ(SceneAt(0)->ComponentGroup->Count(), 1u);
+
+  // A text field: by its selection, caret, text and the clipboard's plain text.
+  QApplication::clipboard()->setText("typed");
+  ASSERT_TRUE(focus(field));
+  EXPECT_EQ(enabled(), A({W->actPaste})) << "empty field";
+  field->setText("abc");
+  field->setCursorPosition(1);
+  W->UpdateEditActions();
+  EXPECT_EQ(enabled(), A({W->actPaste, W->actDelete, W->actSelectAll})) << "caret before the end";
+  W->actDelete->trigger();
+  EXPECT_EQ(field->text(), "ac");
+  W->actSelectAll->trigger();
+  EXPECT_EQ(enabled(), A({W->actCut, W->actCopy, W->actPaste, W->actDelete, W->actSelectAll}));
+  W->actCut->trigger();
+  EXPECT_EQ(field->text(), "");
+  EXPECT_EQ(QApplication::clipboard()->text(), "ac");
+  field->setText("xyz");
+  field->setReadOnly(true);
+  field->selectAll();
+  W->UpdateEditActions();
+  EXPECT_EQ(enabled(), A({W->actCopy, W->actSelectAll})) << "read-only";
+  // Anything else: nothing.
+  ASSERT_TRUE(focus(W->tvProject));
+  EXPECT_EQ(enabled(), A());
 }
