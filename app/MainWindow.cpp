@@ -67,8 +67,9 @@ enum : int {
 };
 
 // Tool-bar pictures the platform style has none of, drawn here so that no
-// two commands look alike: scissors, two pages, a page over a board, and
-// the layer commands as a stack whose marked sheet goes all the way or one step.
+// two commands look alike: scissors, two pages, a page over a board, the
+// layer commands as a stack whose marked sheet goes all the way or one
+// step, and an arrow into a panel for the download.
 QIcon ToolImage(int index)
 {
   QPixmap pm(20, 20);
@@ -128,6 +129,16 @@ QIcon ToolImage(int index)
       break;
     case 12:  // one step down
       stack(1), arrow(false, false);
+      break;
+    case 15:  // download: an arrow into a panel
+      p.setBrush(QColor(70, 75, 85));
+      p.drawRoundedRect(QRectF(2.5, 9.5, 15, 9), 1.5, 1.5);
+      p.setBrush(sheet);
+      p.drawRect(QRectF(4.5, 11.5, 7, 5));
+      p.setPen(QPen(QColor(40, 140, 60), 2));
+      p.drawLine(QPointF(14.5, 1.5), QPointF(14.5, 8));
+      p.drawLine(QPointF(14.5, 9), QPointF(11.5, 5.5));
+      p.drawLine(QPointF(14.5, 9), QPointF(17.5, 5.5));
       break;
     default:
       break;
@@ -195,7 +206,7 @@ TFormMain::TFormMain(const QStringList& args, QWidget* parent) : QMainWindow(par
   actSimulation = MakeAction("actSimulation", QStringLiteral("actSimulation"), QKeySequence(Qt::Key_F9));
   actSimulation->setIcon(icon(QStyle::SP_MediaPlay));
   actDownload = MakeAction("actDownload", QStringLiteral("actDownload"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_S));
-  actDownload->setIcon(icon(QStyle::SP_ArrowRight));
+  actDownload->setIcon(ToolImage(15));
   actAbout = MakeAction("actAbout", QStringLiteral("actAbout"));
   actUndo = MakeAction("actUndo", QStringLiteral("Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z));
   actUndo->setIcon(icon(QStyle::SP_ArrowBack));

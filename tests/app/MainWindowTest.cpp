@@ -3,6 +3,10 @@
 #include <QSpinBox>
 #include <QWheelEvent>
 #include <QMenu>
+#include <QMenuBar>
+#include <QRegularExpression>
+#include <QToolBar>
+#include <QToolButton>
 #include <QProcess>
 #include <QSettings>
 #include <QTest>
@@ -500,4 +504,67 @@ TEST_F(MainWindow, TheWheelLeavesUnfocusedChoiceAndNumberBoxesAlone)
     wheel(spin);
     EXPECT_NE(spin->value(), 5);
   }
+}
+
+TEST_F(MainWindow, CommandKeysMenusAndToolBar)
+{
+  TFormMain w;
+  struct Key {
+    QAction* action;
+    QKeySequence key;
+  } keys[] = {
+      {w.actNewFile, QKeySequence("Ctrl+N")}, {w.actOpenFile, QKeySequence("Ctrl+O")},
+      {w.actSaveFile, QKeySequence("Ctrl+S")}, {w.actSaveAsFile, {}},
+      {w.actCloseFile, {}},                   {w.actExit, {}},
+      {w.actCut, QKeySequence("Ctrl+X")},     {w.actCopy, QKeySequence("Ctrl+C")},
+      {w.actPaste, QKeySequence("Ctrl+V")},   {w.actDelete, QKeySequence("Del")},
+      {w.actSelectAll, QKeySequence("Ctrl+A")}, {w.actTopLayer, {}},
+      {w.actBottonLayer, {}},                 {w.actPrevLayer, {}},
+      {w.actNextLayer, {}},                   {w.actCompiler, QKeySequence("F8")},
+      {w.actSimulation, QKeySequence("F9")},  {w.actDownload, QKeySequence("Ctrl+Alt+S")},
+      {w.actAbout, {}},
+  };
+  for (const Key& k : keys) EXPECT_EQ(k.action->shortcut(), k.key) << k.action->objectName().toStdString();
+  // The layer commands carry their order kind.
+  EXPECT_EQ(w.actTopLayer->data().toInt(), 0);
+  EXPECT_EQ(w.actBottonLayer->data().toInt(), 1);
+  EXPECT_EQ(w.actPrevLayer->data().toInt(), 2);
+  EXPECT_EQ(w.actNextLayer->data().toInt(), 3);
+  auto names = [](const QList<QAction*>& actions) {
+    QStringList out;
+    for (QAction* a : actions) out << (a->isSeparator() ? QString("-") : a->menu() ? a->menu()->objectName() : a->objectName());
+    return out;
+  };
+  EXPECT_EQ(names(w.menuBar()->actions()), QStringList({"miFile", "miEdit", "miHMI", "miTools", "miHelp"}));
+  EXPECT_EQ(names(w.miFile->actions()),
+            QStringList({"actNewFile", "actOpenFile", "actSaveFile", "actSaveAsFile", "actCloseFile", "-", "actExit"}));
+  EXPECT_EQ(names(w.miHMI->actions()), QStringList({"actCompiler", "actSimulation", "actDownload"}));
+  EXPECT_EQ(names(w.miTools->actions()), QStringList({"miLanguage"}));
+  EXPECT_EQ(names(w.miHelp->actions()), QStringList({"actAbout"}));
+  // The edit menu and the tool bar hold the documented commands in order
+  // (undo, redo and grouping come along).
+  QStringList edit = names(w.miEdit->actions());
+  edit.removeAll("actUndo"), edit.removeAll("actRedo"), edit.removeAll("actGroup"), edit.removeAll("actUngroup");
+  while (edit.front() == "-") edit.removeFirst();
+  while (edit.back() == "-") edit.removeLast();
+  EXPECT_EQ(edit, QStringList({"actCut", "actCopy", "actPaste", "actDelete", "actSelectAll", "-", "actTopLayer",
+                               "actBottonLayer", "actPrevLayer", "actNextLayer"}));
+  QStringList bar;
+  for (QAction* a : w.tbMain->actions()) {
+    if (auto* button = qobject_cast<QToolButton*>(w.tbMain->widgetForAction(a)); button && button->defaultAction())
+      bar << (button->defaultAction()->isSeparator() ? QString("-") : button->defaultAction()->objectName());
+    else bar << (a->isSeparator() ? QString("-") : a->objectName());
+  }
+  bar.removeAll("actUndo"), bar.removeAll("actRedo");
+  bar.removeDuplicates();  // the separators around undo and redo fold into one
+  EXPECT_EQ(bar.mid(0, 3), QStringList({"actNewFile", "actOpenFile", "actSaveFile"}));
+  const QStringList rest = bar.mid(3).filter(QRegularExpression("^act"));
+  EXPECT_EQ(rest, QStringList({"actCut", "actCopy", "actPaste", "actDelete", "actTopLayer", "actBottonLayer",
+                               "actPrevLayer", "actNextLayer", "actCompiler", "actSimulation", "actDownload"}));
+  // No two tool-bar buttons look alike.
+  QList<QImage> pictures;
+  for (QAction* a : w.tbMain->actions())
+    if (!a->isSeparator() && !a->icon().isNull()) pictures << a->icon().pixmap(20, 20).toImage();
+  for (qsizetype i = 0; i < pictures.size(); ++i)
+    for (qsizetype j = i + 1; j < pictures.size(); ++j) EXPECT_NE(pictures[i], pictures[j]) << i << " and " << j;
 }
