@@ -33,6 +33,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "app/DynamicPanel.h"
 #include "app/LanguageUi.h"
 #include "app/ProjectTree.h"
 #include "app/Prompts.h"
@@ -301,8 +302,8 @@ TFormMain::TFormMain(const QStringList& args, QWidget* parent) : QMainWindow(par
   auto* central = new QWidget(this);
   auto* column = new QVBoxLayout(central);
   column->setContentsMargins(4, 4, 4, 4);
-  auto* row = new QSplitter(Qt::Horizontal, central);
-  dplLeft = new QWidget(row);
+  auto* row = splClient = new QSplitter(Qt::Horizontal, central);
+  dplLeft = new TZmDynamicPanel(row);
   dplLeft->setObjectName(QStringLiteral("dplLeft"));
   auto* leftLayout = new QVBoxLayout(dplLeft);
   leftLayout->setContentsMargins(0, 0, 0, 0);
@@ -321,8 +322,12 @@ TFormMain::TFormMain(const QStringList& args, QWidget* parent) : QMainWindow(par
   pnlClient = new QWidget(row);
   pnlClient->setObjectName(QStringLiteral("pnlClient"));
   (new QVBoxLayout(pnlClient))->setContentsMargins(0, 0, 0, 0);
-  dplRight = new QWidget(row);
+  dplRight = new TZmDynamicPanel(row);
   dplRight->setObjectName(QStringLiteral("dplRight"));
+  for (TZmDynamicPanel* p : {dplLeft, dplRight}) {
+    p->Interval = 10;
+    p->Offset = 8;
+  }
   (new QVBoxLayout(dplRight))->setContentsMargins(0, 0, 0, 0);
   row->addWidget(dplLeft);
   row->addWidget(pnlClient);
@@ -539,7 +544,7 @@ void TFormMain::AboutToDestroy(TZmPersistent* object)
     if (ClientPage && ClientPage->EditedScene() == s) {
       ClientPage->Detach();
       ClientPage->hide();
-      dplRight->hide();
+      SlidePanel(dplRight, 0);
     }
     UndoStack.Forget(s);
   }
@@ -679,7 +684,7 @@ void TFormMain::CloseProject()
   Closing = true;
   AboutToDestroy(Project.get());
   if (ClientPage) ClientPage->hide();
-  dplRight->hide();
+  SlidePanel(dplRight, 0);
   ClearProject(*Project);
   ClearProjectTree();
   FileName.clear();
@@ -904,14 +909,31 @@ void TFormMain::LoadDataFolders()
 void TFormMain::ClearProjectTree()
 {
   tvProject->ClearNodes();
-  dplLeft->hide();
+  SlidePanel(dplLeft, 0);
 }
 
 void TFormMain::BuildProjectTree()
 {
   tvProject->Build(*Project);
-  dplLeft->show();
-  dplLeft->resize(280, dplLeft->height());
+  SlidePanel(dplLeft, 280);
+}
+
+void TFormMain::SlidePanel(TZmDynamicPanel* panel, int target)
+{
+  // The splitter handle on the panel's inner side goes with it.
+  const int at = splClient->indexOf(panel);
+  QWidget* handle = at < 0 ? nullptr : splClient->handle(panel == dplLeft ? at + 1 : at);
+  if (AnimatePanels) {
+    if (target == 0 && panel->isHidden() && !panel->Sliding()) return;
+    panel->Dynamic(0, target, handle);
+    return;
+  }
+  if (target <= 0) {
+    panel->hide();
+    return;
+  }
+  panel->show();
+  if (panel == dplLeft) panel->resize(target, panel->height());
 }
 
 bool TFormMain::SelectNode(TZmPersistent* object)
@@ -958,6 +980,7 @@ void TFormMain::ShowNodePages()
     if (!RightPage) {
       RightPage = new TFrameToolPalette(dplRight);
       dplRight->layout()->addWidget(RightPage);
+      dplRight->HiddenWhileSliding = RightPage;
       TranslateComponent(RightPage);
       RightPage->OnToolChanged = [this](int32_t code) {
         if (ClientPage) ClientPage->SetTool(code);
@@ -967,7 +990,8 @@ void TFormMain::ShowNodePages()
       ClientPage->show();
       pnlClient->show();
       RightPage->Cursor();
-      dplRight->show();
+      // Its design width and the host's border on both sides.
+      SlidePanel(dplRight, RightPage->minimumWidth() + 8);
       UpdateEditActions();
       return;
     }
@@ -976,6 +1000,6 @@ void TFormMain::ShowNodePages()
     ClientPage->Detach();
     ClientPage->hide();
   }
-  dplRight->hide();
+  SlidePanel(dplRight, 0);
   UpdateEditActions();
 }

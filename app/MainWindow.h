@@ -18,10 +18,12 @@
 class QAction;
 class QGroupBox;
 class QMenu;
+class QSplitter;
 class QTimer;
 class QToolBar;
 class QTreeWidgetItem;
 class TFrameEditScene;
+class TZmDynamicPanel;
 class TFrameToolPalette;
 class TZmHMI;
 class TZmModel;
@@ -120,7 +122,9 @@ public:
   QMenu *miFile, *miEdit, *miHMI, *miTools, *miLanguage, *miHelp;
   QMenu* pmOpenFile;
   QToolBar* tbMain;
-  QWidget *dplLeft, *pnlClient, *dplBottom, *dplRight;
+  TZmDynamicPanel *dplLeft, *dplRight;
+  QWidget *pnlClient, *dplBottom;
+  QSplitter* splClient;
   QGroupBox* gbxProject;
   TZmProjectTreeView* tvProject;
 
@@ -140,6 +144,9 @@ private:
   void LoadDataFolders();
   void BuildProjectTree();
   void ClearProjectTree();
+  // Opens a side panel to `target` pixels or closes it (0): sliding with
+  // AnimatePanels, at once otherwise.
+  void SlidePanel(TZmDynamicPanel* panel, int target);
   QString DialogFolder() const;
   bool LoadInto(TZmHMI& root, const QString& path, std::vector<uint8_t>& bytes);
   void ProjectLoaded(const QString& fileName);

@@ -9,14 +9,18 @@
 #include <QToolButton>
 #include <QProcess>
 #include <QSettings>
+#include <QSplitter>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 
 #include "AppSupport.h"
+#include "app/DynamicPanel.h"
 #include "app/MainWindow.h"
 #include "app/ProjectTree.h"
+#include "app/SceneEditor.h"
 #include "app/Settings.h"
+#include "app/ToolPalette.h"
 #include "app/Startup.h"
 #include "base/Language.h"
 #include "devices/Model.h"
@@ -567,4 +571,84 @@ TEST_F(MainWindow, CommandKeysMenusAndToolBar)
     if (!a->isSeparator() && !a->icon().isNull()) pictures << a->icon().pixmap(20, 20).toImage();
   for (qsizetype i = 0; i < pictures.size(); ++i)
     for (qsizetype j = i + 1; j < pictures.size(); ++j) EXPECT_NE(pictures[i], pictures[j]) << i << " and " << j;
+}
+
+TEST(DynamicPanel, SlidesByOffsetAndStopsAtTheTarget)
+{
+  QWidget host;
+  auto* panel = new TZmDynamicPanel(&host);
+  auto* page = new QWidget(panel);
+  QWidget handle(&host);
+  panel->Offset = 8;
+  panel->HiddenWhileSliding = page;
+  panel->hide();
+  host.show();
+  struct Case {
+    int target;
+    std::vector<int> steps;
+  } cases[] = {
+      {30, {8, 16, 24, 30}},  // the last step stops at the target
+      {30, {}},               // already there: one step ends it
+      {10, {22, 14, 10}},
+      {0, {2, 0}},
+  };
+  for (const Case& c : cases) {
+    panel->Dynamic(0, c.target, &handle);
+    ASSERT_NE(panel->Timer, nullptr);
+    EXPECT_FALSE(page->isVisibleTo(panel)) << "the page waits for the slide";
+    std::vector<int> seen;
+    for (int i = 0; i < 10 && panel->Sliding(); ++i) {
+      panel->Step();
+      if (panel->Size(0) != (seen.empty() ? -1 : seen.back())) seen.push_back(panel->Size(0));
+    }
+    if (c.steps.empty()) EXPECT_EQ(seen, std::vector<int>({c.target})) << c.target;
+    else EXPECT_EQ(seen, c.steps) << c.target;
+    EXPECT_FALSE(panel->Sliding());
+    EXPECT_EQ(panel->Timer, nullptr) << "freed when nothing runs";
+    EXPECT_TRUE(page->isVisibleTo(panel));
+    EXPECT_EQ(panel->isHidden(), c.target == 0);
+    if (c.target) {
+      EXPECT_EQ(panel->width(), c.target);
+    }
+    EXPECT_EQ(handle.isEnabled(), c.target > 0);
+  }
+  panel->Dynamic(2, 50);  // no such direction
+  EXPECT_FALSE(panel->Sliding());
+  panel->Dynamic(1, 20);
+  delete panel;  // a running timer goes with the panel
+}
+
+TEST_F(MainWindow, SidePanelsSlideWhereTheMachineHasCoresToSpare)
+{
+  TFormMain w;
+  w.AnimatePanels = true;
+  w.resize(1100, 800);
+  w.show();
+  auto settle = [](TZmDynamicPanel* p) {
+    for (int i = 0; i < 100 && p->Sliding(); ++i) p->Step();
+    return !p->Sliding();
+  };
+  ASSERT_TRUE(w.OpenFile(Demo, false));
+  EXPECT_TRUE(w.dplLeft->Sliding());
+  ASSERT_TRUE(settle(w.dplLeft));
+  QApplication::processEvents();
+  EXPECT_EQ(w.dplLeft->width(), 280);
+  EXPECT_TRUE(w.splClient->handle(1)->isEnabled());
+  // A scene opens the palette; the palette shows once the panel stands.
+  ASSERT_TRUE(w.SelectSceneNode(w.Root().SceneGroups->FindScene(1)));
+  ASSERT_NE(w.RightPage, nullptr);
+  EXPECT_TRUE(w.dplRight->Sliding());
+  EXPECT_FALSE(w.RightPage->isVisibleTo(w.dplRight));
+  ASSERT_TRUE(settle(w.dplRight));
+  QApplication::processEvents();
+  EXPECT_TRUE(w.RightPage->isVisible());
+  EXPECT_EQ(w.dplRight->width(), w.RightPage->minimumWidth() + 8);
+  EXPECT_TRUE(w.grab().save(QStringLiteral(KESTRAVA_BUILD_DIR "/app-slid-open.png")));
+  // Another node closes it; closing the project closes the tree.
+  ASSERT_TRUE(w.SelectNode(&w.Root()));
+  ASSERT_TRUE(settle(w.dplRight));
+  EXPECT_TRUE(w.dplRight->isHidden());
+  ASSERT_TRUE(w.ConfirmClose());
+  ASSERT_TRUE(settle(w.dplLeft));
+  EXPECT_TRUE(w.dplLeft->isHidden());
 }

@@ -13,6 +13,7 @@
 #include <QTest>
 
 #include "EditorFixture.h"
+#include "app/DynamicPanel.h"
 #include "app/MainWindow.h"
 #include "app/ProjectTree.h"
 #include "app/SceneEditor.h"
