@@ -973,6 +973,7 @@ void TFormMain::ShowNodePages()
         if (RightPage) RightPage->Cursor();
       };
       ClientPage->OnShowObject = [this](TZmPersistent* o) { ShowObjectPage(o); };
+      ClientPage->OnAboutToDestroy = [this](TZmPersistent* o) { AboutToDestroy(o); };
       ClientPage->OnPasteError = [](const QString& why) {
         MessageBoxText(FormatText(kPasteFailedText, {Utf8(why)}), kCaption, ZmMb::Ok | ZmMb::IconError);
       };

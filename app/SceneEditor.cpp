@@ -1283,7 +1283,10 @@ void TFrameEditScene::Delete()
   PickList.Clear();
   HandleList.Items.clear();
   HandleObject = nullptr;
-  for (TZmComponent* c : doomed) delete c;
+  for (TZmComponent* c : doomed) {
+    if (OnAboutToDestroy) OnAboutToDestroy(c);
+    delete c;
+  }
   Refresh();
   RebuildSnap(true);
   Commit(before);
@@ -1395,6 +1398,7 @@ void TFrameEditScene::Ungroup()
       c->Owner = Scene->ComponentGroup;
       Selection.Add(c);
     }
+    if (OnAboutToDestroy) OnAboutToDestroy(g);
     delete g;
   }
   Scene->ComponentGroup->MarkDirty();

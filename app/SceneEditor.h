@@ -171,6 +171,9 @@ public:
   std::function<void()> OnSelectionChanged;
   // Runs when a tool finished placing an object (back to the selection tool).
   std::function<void()> OnToolDone;
+  // Runs for each object the editor is about to destroy (deleted, or a
+  // group dissolved), while it still exists: other views let go of it.
+  std::function<void(TZmPersistent*)> OnAboutToDestroy;
   // Runs when pasting failed, with the reason.
   std::function<void(const QString&)> OnPasteError;
   // Runs when the property page should show another object (a selected

@@ -944,3 +944,39 @@ TEST_F(SceneEditor, EditCommandsRouteToTheFocusedCanvasOrTextField)
   ASSERT_TRUE(focus(W->tvProject));
   EXPECT_EQ(enabled(), A());
 }
+
+TEST_F(SceneEditor, DeletingTellsTheOtherViewsWhileTheObjectStillExists)
+{
+  NewProject();
+  TFrameEditScene* e = Show(SceneAt(0));
+  TZmComponent* a = Place(e, 3, {10, 10}, {30, 30});
+  TZmComponent* b = Place(e, 3, {50, 10}, {70, 30});
+  ASSERT_TRUE(a && b);
+  std::vector<TZmPersistent*> told;
+  auto window = e->OnAboutToDestroy;
+  ASSERT_TRUE(window);
+  e->OnAboutToDestroy = [&](TZmPersistent* o) {
+    told.push_back(o);
+    EXPECT_NE(dynamic_cast<TZmComponent*>(o)->OwnerScene(), nullptr) << "still in its scene";
+    window(o);
+    EXPECT_NE(W->PageObject, o);
+  };
+  e->SelectObject(a);
+  ASSERT_EQ(W->PageObject, a);
+  e->Delete();
+  EXPECT_EQ(told, std::vector<TZmPersistent*>({a}));
+  EXPECT_EQ(W->PageObject, SceneAt(0));
+  // A dissolved group is destroyed too.
+  TZmComponent* c = Place(e, 3, {90, 10}, {110, 30});
+  e->SelectAll();
+  e->Group();
+  ASSERT_EQ(SceneAt(0)->ComponentGroup->Count(), 1u);
+  TZmComponent* g = SceneAt(0)->ComponentGroup->Item(0);
+  e->SelectObject(g);
+  ASSERT_EQ(W->PageObject, g);
+  told.clear();
+  e->Ungroup();
+  EXPECT_EQ(told, std::vector<TZmPersistent*>({g}));
+  EXPECT_NE(W->PageObject, g);
+  EXPECT_EQ(SceneAt(0)->ComponentGroup->Members, std::vector<TZmComponent*>({b, c}));
+}
