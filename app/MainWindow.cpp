@@ -33,6 +33,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "app/About.h"
 #include "app/DynamicPanel.h"
 #include "app/LanguageUi.h"
 #include "app/ProjectTree.h"
@@ -64,6 +65,7 @@ enum : int {
   kFileFilter = 2056,
   kPasteFailedText = 2060,
   kNewCaption = 1100,
+  kAboutCaption = 1106,
   kModelsLabel = 1101,
 };
 
@@ -241,6 +243,7 @@ TFormMain::TFormMain(const QStringList& args, QWidget* parent) : QMainWindow(par
   connect(actSaveAsFile, &QAction::triggered, this, &TFormMain::SaveAs);
   connect(actCloseFile, &QAction::triggered, this, &TFormMain::ConfirmClose);
   connect(actExit, &QAction::triggered, this, &QWidget::close);
+  connect(actAbout, &QAction::triggered, this, &TFormMain::ShowAbout);
 
   // Menus.
   menuBar()->setObjectName(QStringLiteral("mmMain"));
@@ -875,6 +878,18 @@ void TFormMain::OpenRecent(const QString& path)
   }
   if (!ConfirmClose()) return;
   if (!OpenFile(path, false)) ShowOpenError(path);
+}
+
+void TFormMain::ShowAbout()
+{
+  if (!FormAbout) {
+    FormAbout = new TFormAbout(this);
+    ApplyLanguageFont(FormAbout);
+  }
+  FormAbout->setWindowTitle(Text(kAboutCaption));
+  FormAbout->move(geometry().center() - FormAbout->rect().center());
+  FormAbout->show();
+  FormAbout->raise();
 }
 
 void TFormMain::SwitchLanguage(int id)

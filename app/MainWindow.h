@@ -22,6 +22,7 @@ class QSplitter;
 class QTimer;
 class QToolBar;
 class QTreeWidgetItem;
+class TFormAbout;
 class TFrameEditScene;
 class TZmDynamicPanel;
 class TFrameToolPalette;
@@ -88,6 +89,9 @@ public:
   bool SaveAs();
   void OpenWithDialog();
   void OpenRecent(const QString& path);
+  // The about box, made on first use and kept.
+  void ShowAbout();
+  TFormAbout* FormAbout = nullptr;
 
   // Start-up: run once on the first activation; arms the auto-open timer.
   void FirstActivation();

@@ -1,4 +1,6 @@
 #include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
 #include <QFile>
 #include <QSpinBox>
 #include <QWheelEvent>
@@ -15,6 +17,7 @@
 #include <QTreeWidget>
 
 #include "AppSupport.h"
+#include "app/About.h"
 #include "app/DynamicPanel.h"
 #include "app/MainWindow.h"
 #include "app/ProjectTree.h"
@@ -651,4 +654,28 @@ TEST_F(MainWindow, SidePanelsSlideWhereTheMachineHasCoresToSpare)
   ASSERT_TRUE(w.ConfirmClose());
   ASSERT_TRUE(settle(w.dplLeft));
   EXPECT_TRUE(w.dplLeft->isHidden());
+}
+
+TEST_F(MainWindow, TheAboutBoxIsMadeOnceAndLeavesTheWindowUsable)
+{
+  TFormMain w;
+  w.show();
+  EXPECT_EQ(w.FormAbout, nullptr);
+  EXPECT_TRUE(w.actAbout->isEnabled()) << "always";
+  w.actAbout->trigger();
+  ASSERT_NE(w.FormAbout, nullptr);
+  TFormAbout* about = w.FormAbout;
+  EXPECT_TRUE(about->isVisible());
+  EXPECT_FALSE(about->isModal());
+  EXPECT_EQ(about->windowTitle(), Text(1106));
+  EXPECT_EQ(about->lblMain->text(), "Kestrava v1.23");
+  EXPECT_FALSE(about->lblText->text().isEmpty());
+  EXPECT_EQ(about->size(), QSize(514, 171));
+  QApplication::processEvents();
+  EXPECT_TRUE(about->grab().save(QStringLiteral(KESTRAVA_BUILD_DIR "/app-about.png")));
+  about->btnOK->click();
+  EXPECT_FALSE(about->isVisible());
+  w.actAbout->trigger();
+  EXPECT_EQ(w.FormAbout, about) << "kept for the next time";
+  EXPECT_TRUE(about->isVisible());
 }
