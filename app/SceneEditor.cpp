@@ -510,11 +510,13 @@ bool TFrameEditScene::eventFilter(QObject* watched, QEvent* e)
   if ((watched == sbxEdit->viewport() || watched == sbxEdit->widget()) &&
       (e->type() == QEvent::Enter || e->type() == QEvent::Leave || e->type() == QEvent::MouseMove))
     TrackMouse(QCursor::pos());
-  // Only a resize soon after the page was shown or the window resized
-  // refits: the option box appearing at a zoom chosen by the user must not
-  // take that zoom away again.
-  if (watched == sbxEdit->viewport() && e->type() == QEvent::Resize && LastResize.isValid() &&
-      LastResize.elapsed() < 1000)
+  // Only a resize soon after the page was shown, or one that comes with a
+  // new size of the page itself (the window was resized), refits: the option
+  // box appearing at a zoom chosen by the user must not take that zoom away
+  // again. The page's layout resizes the editing area before the page hears
+  // of its own resize, so the page's size is compared rather than a time.
+  if (watched == sbxEdit->viewport() && e->type() == QEvent::Resize &&
+      ((LastResize.isValid() && LastResize.elapsed() < 1000) || size() != FittedSize))
     FitToArea();
   return QWidget::eventFilter(watched, e);
 }
@@ -532,12 +534,14 @@ void TFrameEditScene::FitToArea()
   const int32_t ph = Model->Edit.Empty() ? Model->EditRect.Bottom + Model->EditRect.Top : Model->Edit.Height / 2;
   const QSize area = sbxEdit->viewport()->size();
   Zoom = FitZoom(pw, ph, area.width() - 16, area.height() - 16);
+  FittedSize = size();
   Layout();
 }
 
 void TFrameEditScene::SetZoom(int32_t zoom)
 {
   LastResize.invalidate();  // the user's choice stays until the window changes
+  FittedSize = size();
   Zoom = std::clamp(zoom / 100 * 100, 100, 1600);
   Layout();
 }

@@ -251,4 +251,5 @@ private:
 
   QString ReadoutText;
   QElapsedTimer LastResize;  // page shown or resized: the zoom may refit
+  QSize FittedSize;          // the page's size when the zoom was last set
 };

@@ -980,3 +980,23 @@ TEST_F(SceneEditor, DeletingTellsTheOtherViewsWhileTheObjectStillExists)
   EXPECT_NE(W->PageObject, g);
   EXPECT_EQ(SceneAt(0)->ComponentGroup->Members, std::vector<TZmComponent*>({b, c}));
 }
+
+TEST_F(SceneEditor, ResizingTheWindowRefitsTheZoom)
+{
+  NewProject();
+  W->resize(900, 650);
+  TFrameEditScene* e = Show(SceneAt(0));
+  QApplication::processEvents();
+  const int32_t small = e->Zoom;
+  e->SetZoom(small + 300);  // the user's choice
+  QApplication::processEvents();
+  EXPECT_EQ(e->Zoom, small + 300);
+  // A bigger window: the picture is fitted to the new room.
+  W->resize(1800, 1300);
+  QApplication::processEvents();
+  const QSize area = e->sbxEdit->viewport()->size();
+  const TZmModel* m = SceneAt(0)->Model();
+  EXPECT_EQ(e->Zoom, FitZoom(m->Edit.Width / 2, m->Edit.Height / 2, area.width() - 16, area.height() - 16));
+  EXPECT_GT(e->Zoom, small);
+  EXPECT_EQ(e->Readout(), QString("Scale : %1%").arg(e->Zoom));
+}
