@@ -939,7 +939,8 @@ void TFormMain::SlidePanel(TZmDynamicPanel* panel, int target)
   const int at = splClient->indexOf(panel);
   QWidget* handle = at < 0 ? nullptr : splClient->handle(panel == dplLeft ? at + 1 : at);
   if (AnimatePanels) {
-    if (target == 0 && panel->isHidden() && !panel->Sliding()) return;
+    // Already there: nothing slides, and the page is not hidden for a step.
+    if (!panel->Sliding() && (panel->isHidden() ? target == 0 : panel->width() == target)) return;
     panel->Dynamic(0, target, handle);
     return;
   }

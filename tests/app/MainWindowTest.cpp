@@ -647,6 +647,10 @@ TEST_F(MainWindow, SidePanelsSlideWhereTheMachineHasCoresToSpare)
   EXPECT_TRUE(w.RightPage->isVisible());
   EXPECT_EQ(w.dplRight->width(), w.RightPage->minimumWidth() + 8);
   EXPECT_TRUE(w.grab().save(QStringLiteral(KESTRAVA_BUILD_DIR "/app-slid-open.png")));
+  // Another scene: the palette stays where it stands, shown.
+  ASSERT_TRUE(w.SelectSceneNode(w.Root().SceneGroups->FindScene(2)));
+  EXPECT_FALSE(w.dplRight->Sliding());
+  EXPECT_TRUE(w.RightPage->isVisible());
   // Another node closes it; closing the project closes the tree.
   ASSERT_TRUE(w.SelectNode(&w.Root()));
   ASSERT_TRUE(settle(w.dplRight));
