@@ -571,6 +571,18 @@ TEST_F(SceneEditor, PasteOffsetsWrapAndColoursFollowTheModel)
   e->Copy();
   QByteArray data = QApplication::clipboard()->mimeData()->data(kSceneClipboardMime);
   const int32_t here = SceneAt(0)->Model()->ColorFormat, there = here == 7 ? 8 : 7;
+  // The block: the length of what follows, the copying window, the colour format, the objects.
+  auto u32 = [&](int at) {
+    uint32_t v = 0;
+    for (int i = 3; i >= 0; --i) v = v << 8 | uint8_t(data[at + i]);
+    return v;
+  };
+  ASSERT_GT(data.size(), 12);
+  EXPECT_EQ(u32(0), uint32_t(data.size() - 4));
+  EXPECT_EQ(u32(8), uint32_t(here));
+  const QString list = QStringLiteral("TZmComponentRefs");  // the object list's own name, UTF-16
+  EXPECT_EQ(u32(12), uint32_t(list.size()));
+  EXPECT_EQ(data.mid(16, 2 * list.size()), QByteArray(reinterpret_cast<const char*>(list.utf16()), 2 * list.size()));
   for (int i = 0; i < 4; ++i) data[8 + i] = char((uint32_t(there) >> (8 * i)) & 0xFF);
   auto* mime = new QMimeData;
   mime->setData(kSceneClipboardMime, data);
