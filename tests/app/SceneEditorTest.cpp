@@ -1012,3 +1012,42 @@ TEST_F(SceneEditor, ResizingTheWindowRefitsTheZoom)
   EXPECT_GT(e->Zoom, small);
   EXPECT_EQ(e->Readout(), QString("Scale : %1%").arg(e->Zoom));
 }
+
+TEST_F(SceneEditor, HitTestingReadsThePickMapThenTheBounds)
+{
+  NewProject();
+  W->EditOptions.ShowGrid = 0;
+  TFrameEditScene* e = Show(SceneAt(0));
+  TZmComponent* a = Place(e, 3, {10, 10}, {60, 60});  // outlines only: hollow inside
+  TZmComponent* b = Place(e, 3, {30, 30}, {80, 80});
+  ASSERT_TRUE(a && b);
+  e->SelectObject(a);
+  struct Case {
+    const char* what;
+    QPoint p;
+    bool forDown;
+    TZmComponent* hit;
+    int kind;
+  } cases[] = {
+      {"on b's left edge", {30, 70}, true, b, 15},
+      {"a pixel beside it", {31, 70}, true, b, 15},
+      {"inside both outlines: the upper one by its bounds", {45, 45}, true, b, 15},
+      {"inside a only", {15, 20}, true, a, 15},
+      {"a's top-left handle, selected", {11, 11}, true, a, 0},
+      {"a's bottom-right handle", {60, 60}, true, a, 2},
+      {"outside everything", {150, 150}, true, nullptr, 15},
+  };
+  for (const Case& c : cases) {
+    int32_t kind = -1;
+    EXPECT_EQ(e->HitTest(c.p, kind, c.forDown), c.hit) << c.what;
+    if (c.hit) {
+      EXPECT_EQ(kind, c.kind) << c.what;
+    }
+  }
+  // A locked object is no hit for a press, but is for a release.
+  b->FLock = 1;
+  e->Refresh();
+  int32_t kind = -1;
+  EXPECT_EQ(e->HitTest({30, 70}, kind, true), nullptr);
+  EXPECT_EQ(e->HitTest({30, 70}, kind, false), b);
+}
