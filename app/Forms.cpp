@@ -1,5 +1,6 @@
 #include "app/Forms.h"
 
+#include "app/About.h"
 #include "app/MainWindow.h"
 #include "app/SceneEditor.h"
 #include "app/ToolPalette.h"
@@ -10,6 +11,7 @@ const std::vector<TZmFormFactory>& FormFactories()
       {"FormMain", [] { return std::unique_ptr<QWidget>(new TFormMain()); }},
       {"FrameEditScene", [] { return std::unique_ptr<QWidget>(new TFrameEditScene()); }},
       {"FrameToolPalette", [] { return std::unique_ptr<QWidget>(new TFrameToolPalette()); }},
+      {"FormAbout", [] { return std::unique_ptr<QWidget>(new TFormAbout()); }},
   };
   return list;
 }

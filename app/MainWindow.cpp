@@ -20,6 +20,8 @@
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
+#include <QPixmap>
 #include <QScreen>
 #include <QSplitter>
 #include <QStandardPaths>
@@ -31,6 +33,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "app/About.h"
+#include "app/DynamicPanel.h"
 #include "app/LanguageUi.h"
 #include "app/ProjectTree.h"
 #include "app/Prompts.h"
@@ -61,8 +65,90 @@ enum : int {
   kFileFilter = 2056,
   kPasteFailedText = 2060,
   kNewCaption = 1100,
+  kAboutCaption = 1106,
   kModelsLabel = 1101,
 };
+
+// Tool-bar pictures the platform style has none of, drawn here so that no
+// two commands look alike: scissors, two pages, a page over a board, the
+// layer commands as a stack whose marked sheet goes all the way or one
+// step, and an arrow into a panel for the download.
+QIcon ToolImage(int index)
+{
+  QPixmap pm(20, 20);
+  pm.fill(Qt::transparent);
+  QPainter p(&pm);
+  p.setRenderHint(QPainter::Antialiasing, true);
+  const QColor ink(40, 60, 110), sheet(200, 220, 250), mark(230, 140, 30);
+  p.setPen(QPen(ink, 1.2));
+  auto page = [&](QRectF r) {
+    p.setBrush(Qt::white);
+    p.drawRect(r);
+    for (qreal y = r.top() + 3; y < r.bottom() - 1; y += 2.5) p.drawLine(QPointF(r.left() + 2, y), QPointF(r.right() - 2, y));
+  };
+  auto stack = [&](int marked) {
+    // Three sheets, 0 on top; `marked` is the one being moved.
+    for (int i = 2; i >= 0; --i) {
+      p.setBrush(i == marked ? mark : sheet);
+      p.drawRect(QRectF(2.5, 3.5 + i * 4.5, 10, 4));
+    }
+  };
+  auto arrow = [&](bool up, bool all) {
+    p.setPen(QPen(ink, 1.6));
+    const qreal x = 16.5, top = all ? 2.5 : 6.5, bottom = all ? 17.5 : 13.5;
+    p.drawLine(QPointF(x, top), QPointF(x, bottom));
+    const qreal tip = up ? top : bottom, back = up ? tip + 3.5 : tip - 3.5;
+    p.drawLine(QPointF(x, tip), QPointF(x - 3, back));
+    p.drawLine(QPointF(x, tip), QPointF(x + 3, back));
+    if (all) p.drawLine(QPointF(x - 3.5, up ? top - 1 : bottom + 1), QPointF(x + 3.5, up ? top - 1 : bottom + 1));
+  };
+  switch (index) {
+    case 5:  // cut
+      p.setBrush(Qt::NoBrush);
+      p.drawEllipse(QRectF(3, 12.5, 5, 5));
+      p.drawEllipse(QRectF(12, 12.5, 5, 5));
+      p.drawLine(QPointF(7, 13), QPointF(14, 2));
+      p.drawLine(QPointF(13, 13), QPointF(6, 2));
+      break;
+    case 6:  // copy
+      page(QRectF(2.5, 2.5, 10, 12));
+      page(QRectF(7.5, 6.5, 10, 12));
+      break;
+    case 7:  // paste
+      p.setBrush(QColor(200, 160, 100));
+      p.drawRect(QRectF(2.5, 3.5, 12, 15));
+      p.setBrush(QColor(150, 150, 150));
+      p.drawRect(QRectF(5.5, 1.5, 6, 3));
+      page(QRectF(8.5, 8.5, 9, 10));
+      break;
+    case 9:  // to the top
+      stack(0), arrow(true, true);
+      break;
+    case 10:  // to the bottom
+      stack(2), arrow(false, true);
+      break;
+    case 11:  // one step up
+      stack(1), arrow(true, false);
+      break;
+    case 12:  // one step down
+      stack(1), arrow(false, false);
+      break;
+    case 15:  // download: an arrow into a panel
+      p.setBrush(QColor(70, 75, 85));
+      p.drawRoundedRect(QRectF(2.5, 9.5, 15, 9), 1.5, 1.5);
+      p.setBrush(sheet);
+      p.drawRect(QRectF(4.5, 11.5, 7, 5));
+      p.setPen(QPen(QColor(40, 140, 60), 2));
+      p.drawLine(QPointF(14.5, 1.5), QPointF(14.5, 8));
+      p.drawLine(QPointF(14.5, 9), QPointF(11.5, 5.5));
+      p.drawLine(QPointF(14.5, 9), QPointF(17.5, 5.5));
+      break;
+    default:
+      break;
+  }
+  p.end();
+  return QIcon(pm);
+}
 
 QString FileFilter()
 {
@@ -102,25 +188,28 @@ TFormMain::TFormMain(const QStringList& args, QWidget* parent) : QMainWindow(par
   actCloseFile = MakeAction("actCloseFile", QStringLiteral("Close"));
   actExit = MakeAction("actExit", QStringLiteral("Exit"));
   actCut = MakeAction("actCut", QStringLiteral("Cut"), QKeySequence(Qt::CTRL | Qt::Key_X));
+  actCut->setIcon(ToolImage(5));
   actCopy = MakeAction("actCopy", QStringLiteral("Copy"), QKeySequence(Qt::CTRL | Qt::Key_C));
+  actCopy->setIcon(ToolImage(6));
   actPaste = MakeAction("actPaste", QStringLiteral("Paste"), QKeySequence(Qt::CTRL | Qt::Key_V));
+  actPaste->setIcon(ToolImage(7));
   actDelete = MakeAction("actDelete", QStringLiteral("Delete"), QKeySequence(Qt::Key_Delete));
   actDelete->setIcon(icon(QStyle::SP_TrashIcon));
   actSelectAll = MakeAction("actSelectAll", QStringLiteral("Select All"), QKeySequence(Qt::CTRL | Qt::Key_A));
   actTopLayer = MakeAction("actTopLayer", QStringLiteral("actTopLayer"));
-  actTopLayer->setIcon(icon(QStyle::SP_ArrowUp));
+  actTopLayer->setIcon(ToolImage(9));
   actBottonLayer = MakeAction("actBottonLayer", QStringLiteral("actBottonLayer"));
-  actBottonLayer->setIcon(icon(QStyle::SP_ArrowDown));
+  actBottonLayer->setIcon(ToolImage(10));
   actPrevLayer = MakeAction("actPrevLayer", QStringLiteral("actPrevLayer"));
-  actPrevLayer->setIcon(icon(QStyle::SP_ArrowUp));
+  actPrevLayer->setIcon(ToolImage(11));
   actNextLayer = MakeAction("actNextLayer", QStringLiteral("actNextLayer"));
-  actNextLayer->setIcon(icon(QStyle::SP_ArrowDown));
+  actNextLayer->setIcon(ToolImage(12));
   actCompiler = MakeAction("actCompiler", QStringLiteral("actCompiler"), QKeySequence(Qt::Key_F8));
   actCompiler->setIcon(icon(QStyle::SP_BrowserReload));
   actSimulation = MakeAction("actSimulation", QStringLiteral("actSimulation"), QKeySequence(Qt::Key_F9));
   actSimulation->setIcon(icon(QStyle::SP_MediaPlay));
   actDownload = MakeAction("actDownload", QStringLiteral("actDownload"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_S));
-  actDownload->setIcon(icon(QStyle::SP_ArrowRight));
+  actDownload->setIcon(ToolImage(15));
   actAbout = MakeAction("actAbout", QStringLiteral("actAbout"));
   actUndo = MakeAction("actUndo", QStringLiteral("Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z));
   actUndo->setIcon(icon(QStyle::SP_ArrowBack));
@@ -154,6 +243,7 @@ TFormMain::TFormMain(const QStringList& args, QWidget* parent) : QMainWindow(par
   connect(actSaveAsFile, &QAction::triggered, this, &TFormMain::SaveAs);
   connect(actCloseFile, &QAction::triggered, this, &TFormMain::ConfirmClose);
   connect(actExit, &QAction::triggered, this, &QWidget::close);
+  connect(actAbout, &QAction::triggered, this, &TFormMain::ShowAbout);
 
   // Menus.
   menuBar()->setObjectName(QStringLiteral("mmMain"));
@@ -215,8 +305,8 @@ TFormMain::TFormMain(const QStringList& args, QWidget* parent) : QMainWindow(par
   auto* central = new QWidget(this);
   auto* column = new QVBoxLayout(central);
   column->setContentsMargins(4, 4, 4, 4);
-  auto* row = new QSplitter(Qt::Horizontal, central);
-  dplLeft = new QWidget(row);
+  auto* row = splClient = new QSplitter(Qt::Horizontal, central);
+  dplLeft = new TZmDynamicPanel(row);
   dplLeft->setObjectName(QStringLiteral("dplLeft"));
   auto* leftLayout = new QVBoxLayout(dplLeft);
   leftLayout->setContentsMargins(0, 0, 0, 0);
@@ -235,8 +325,12 @@ TFormMain::TFormMain(const QStringList& args, QWidget* parent) : QMainWindow(par
   pnlClient = new QWidget(row);
   pnlClient->setObjectName(QStringLiteral("pnlClient"));
   (new QVBoxLayout(pnlClient))->setContentsMargins(0, 0, 0, 0);
-  dplRight = new QWidget(row);
+  dplRight = new TZmDynamicPanel(row);
   dplRight->setObjectName(QStringLiteral("dplRight"));
+  for (TZmDynamicPanel* p : {dplLeft, dplRight}) {
+    p->Interval = 10;
+    p->Offset = 8;
+  }
   (new QVBoxLayout(dplRight))->setContentsMargins(0, 0, 0, 0);
   row->addWidget(dplLeft);
   row->addWidget(pnlClient);
@@ -453,7 +547,7 @@ void TFormMain::AboutToDestroy(TZmPersistent* object)
     if (ClientPage && ClientPage->EditedScene() == s) {
       ClientPage->Detach();
       ClientPage->hide();
-      dplRight->hide();
+      SlidePanel(dplRight, 0);
     }
     UndoStack.Forget(s);
   }
@@ -593,7 +687,7 @@ void TFormMain::CloseProject()
   Closing = true;
   AboutToDestroy(Project.get());
   if (ClientPage) ClientPage->hide();
-  dplRight->hide();
+  SlidePanel(dplRight, 0);
   ClearProject(*Project);
   ClearProjectTree();
   FileName.clear();
@@ -786,6 +880,18 @@ void TFormMain::OpenRecent(const QString& path)
   if (!OpenFile(path, false)) ShowOpenError(path);
 }
 
+void TFormMain::ShowAbout()
+{
+  if (!FormAbout) {
+    FormAbout = new TFormAbout(this);
+    ApplyLanguageFont(FormAbout);
+  }
+  FormAbout->setWindowTitle(Text(kAboutCaption));
+  FormAbout->move(geometry().center() - FormAbout->rect().center());
+  FormAbout->show();
+  FormAbout->raise();
+}
+
 void TFormMain::SwitchLanguage(int id)
 {
   QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -818,14 +924,48 @@ void TFormMain::LoadDataFolders()
 void TFormMain::ClearProjectTree()
 {
   tvProject->ClearNodes();
-  dplLeft->hide();
+  SlidePanel(dplLeft, 0);
 }
 
 void TFormMain::BuildProjectTree()
 {
   tvProject->Build(*Project);
-  dplLeft->show();
-  dplLeft->resize(280, dplLeft->height());
+  SlidePanel(dplLeft, 280);
+}
+
+void TFormMain::SlidePanel(TZmDynamicPanel* panel, int target)
+{
+  // The splitter handle on the panel's inner side goes with it.
+  const int at = splClient->indexOf(panel);
+  QWidget* handle = at < 0 ? nullptr : splClient->handle(panel == dplLeft ? at + 1 : at);
+  if (AnimatePanels) {
+    // Already there: nothing slides, and the page is not hidden for a step.
+    if (!panel->Sliding() && (panel->isHidden() ? target == 0 : panel->width() == target)) return;
+    panel->Dynamic(0, target, handle);
+    return;
+  }
+  if (target <= 0) {
+    panel->hide();
+    return;
+  }
+  panel->show();
+  if (panel == dplLeft) panel->resize(target, panel->height());
+}
+
+bool TFormMain::SelectNode(TZmPersistent* object)
+{
+  QTreeWidgetItem* node = object ? tvProject->NodeOf(object) : nullptr;
+  if (!node) return false;
+  tvProject->setCurrentItem(node);
+  tvProject->scrollToItem(node);
+  return true;
+}
+
+bool TFormMain::SelectSceneNode(TZmScene* scene) { return SelectNode(scene); }
+
+TFrameEditScene* TFormMain::SceneEditorFor(const TZmScene* scene) const
+{
+  return scene && ClientPage && !ClientPage->isHidden() && ClientPage->EditedScene() == scene ? ClientPage : nullptr;
 }
 
 void TFormMain::ShowNodePages()
@@ -849,6 +989,7 @@ void TFormMain::ShowNodePages()
         if (RightPage) RightPage->Cursor();
       };
       ClientPage->OnShowObject = [this](TZmPersistent* o) { ShowObjectPage(o); };
+      ClientPage->OnAboutToDestroy = [this](TZmPersistent* o) { AboutToDestroy(o); };
       ClientPage->OnPasteError = [](const QString& why) {
         MessageBoxText(FormatText(kPasteFailedText, {Utf8(why)}), kCaption, ZmMb::Ok | ZmMb::IconError);
       };
@@ -856,6 +997,7 @@ void TFormMain::ShowNodePages()
     if (!RightPage) {
       RightPage = new TFrameToolPalette(dplRight);
       dplRight->layout()->addWidget(RightPage);
+      dplRight->HiddenWhileSliding = RightPage;
       TranslateComponent(RightPage);
       RightPage->OnToolChanged = [this](int32_t code) {
         if (ClientPage) ClientPage->SetTool(code);
@@ -865,7 +1007,8 @@ void TFormMain::ShowNodePages()
       ClientPage->show();
       pnlClient->show();
       RightPage->Cursor();
-      dplRight->show();
+      // Its design width and the host's border on both sides.
+      SlidePanel(dplRight, RightPage->minimumWidth() + 8);
       UpdateEditActions();
       return;
     }
@@ -874,6 +1017,6 @@ void TFormMain::ShowNodePages()
     ClientPage->Detach();
     ClientPage->hide();
   }
-  dplRight->hide();
+  SlidePanel(dplRight, 0);
   UpdateEditActions();
 }

@@ -18,10 +18,13 @@
 class QAction;
 class QGroupBox;
 class QMenu;
+class QSplitter;
 class QTimer;
 class QToolBar;
 class QTreeWidgetItem;
+class TFormAbout;
 class TFrameEditScene;
+class TZmDynamicPanel;
 class TFrameToolPalette;
 class TZmHMI;
 class TZmModel;
@@ -75,12 +78,20 @@ public:
   void SceneEdited(TZmScene* scene, TZmSnapshot before, TZmSnapshot after);
   // Shows the pages for the selected tree node.
   void ShowNodePages();
+  // Selects the object's tree node and scrolls to it; false when it has none.
+  bool SelectNode(TZmPersistent* object);
+  bool SelectSceneNode(TZmScene* scene);
+  // The scene editor when it is showing that scene, else none.
+  TFrameEditScene* SceneEditorFor(const TZmScene* scene) const;
   void UpdateEditActions();
   bool SaveFile(const QString& path);
   bool Save();
   bool SaveAs();
   void OpenWithDialog();
   void OpenRecent(const QString& path);
+  // The about box, made on first use and kept.
+  void ShowAbout();
+  TFormAbout* FormAbout = nullptr;
 
   // Start-up: run once on the first activation; arms the auto-open timer.
   void FirstActivation();
@@ -115,7 +126,9 @@ public:
   QMenu *miFile, *miEdit, *miHMI, *miTools, *miLanguage, *miHelp;
   QMenu* pmOpenFile;
   QToolBar* tbMain;
-  QWidget *dplLeft, *pnlClient, *dplBottom, *dplRight;
+  TZmDynamicPanel *dplLeft, *dplRight;
+  QWidget *pnlClient, *dplBottom;
+  QSplitter* splClient;
   QGroupBox* gbxProject;
   TZmProjectTreeView* tvProject;
 
@@ -135,6 +148,9 @@ private:
   void LoadDataFolders();
   void BuildProjectTree();
   void ClearProjectTree();
+  // Opens a side panel to `target` pixels or closes it (0): sliding with
+  // AnimatePanels, at once otherwise.
+  void SlidePanel(TZmDynamicPanel* panel, int target);
   QString DialogFolder() const;
   bool LoadInto(TZmHMI& root, const QString& path, std::vector<uint8_t>& bytes);
   void ProjectLoaded(const QString& fileName);

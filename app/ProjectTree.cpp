@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <set>
 
 #include "app/LanguageUi.h"
 #include "devices/Devices.h"
@@ -316,11 +317,25 @@ void TZmProjectTreeView::dropEvent(QDropEvent* e)
   TZmPersistent* dragged = ObjectOf(currentItem());
   TZmPersistent* target = ObjectOf(itemAt(e->position().toPoint()));
   e->accept();
-  if (!DropNode(dragged, target) || !Root) return;
+  Drop(dragged, target);
+}
+
+bool TZmProjectTreeView::Drop(TZmPersistent* dragged, TZmPersistent* target)
+{
+  if (!Root || !DropNode(dragged, target)) return false;
+  std::set<const TZmPersistent*> open;
+  for (QTreeWidgetItemIterator it(this); *it; ++it)
+    if ((*it)->isExpanded() && ObjectOf(*it)) open.insert(ObjectOf(*it));
   Build(*Root);
+  for (QTreeWidgetItemIterator it(this); *it; ++it)
+    if (open.count(ObjectOf(*it))) (*it)->setExpanded(true);
   if (QTreeWidgetItem* n = NodeOf(dragged)) {
+    // A moved group shows its scenes; a moved scene is visible in its group.
+    if (NodeKindOf(dragged) == TZmNodeKind::SceneGroup) n->setExpanded(true);
+    if (n->parent()) n->parent()->setExpanded(true);
     setCurrentItem(n);
     scrollToItem(n);
   }
   if (OnMoved) OnMoved(dragged);
+  return true;
 }

@@ -35,6 +35,10 @@ public:
   static TZmNodeKind KindOf(const QTreeWidgetItem* item);
   QTreeWidgetItem* NodeOf(const TZmPersistent* object) const;
   QTreeWidgetItem* CompilerNode() const { return Compiler; }
+  // Moves `dragged` onto `target` by the drop rules and rebuilds the nodes,
+  // keeping open what was open; the moved node is selected. False when the
+  // project did not change.
+  bool Drop(TZmPersistent* dragged, TZmPersistent* target);
   // Runs after a drop moved something (the tree is already rebuilt).
   std::function<void(TZmPersistent* moved)> OnMoved;
 

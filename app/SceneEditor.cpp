@@ -50,6 +50,17 @@ void CopySurface(const TZmDC& from, TZmDC& to)
     for (int32_t x = 0; x < w; ++x) to.SetPixel(x, y, px[static_cast<size_t>(y) * from.Width() + x]);
 }
 
+// `over` laid on `under` at `percent` (0 to 100), channel by channel.
+uint16_t Mix565(uint16_t under, uint16_t over, int32_t percent)
+{
+  auto mix = [&](int shift, int bits) {
+    const int mask = (1 << bits) - 1;
+    const int a = (under >> shift) & mask, b = (over >> shift) & mask;
+    return ((a * (100 - percent) + b * percent + 50) / 100) << shift;
+  };
+  return static_cast<uint16_t>(mix(11, 5) | mix(5, 6) | mix(0, 5));
+}
+
 TZmRectValue Normalised(QPoint a, QPoint b)
 {
   return {std::min(a.x(), b.x()), std::min(a.y(), b.y()), std::max(a.x(), b.x()), std::max(a.y(), b.y())};
@@ -91,8 +102,15 @@ Qt::CursorShape HandleCursor(int32_t kind)
 }
 
 // Classes whose objects live outside a scene's object list (the physical
-// keys) never come in through the clipboard.
-bool MayLiveOnScene(const TZmComponent* c) { return std::string_view(c->ClassName()) != "TZmBtnSystem"; }
+// keys) never come in through the clipboard, nor objects of classes this
+// version does not know, not even inside a group.
+bool MayLiveOnScene(const TZmComponent* c)
+{
+  if (std::string_view(c->ClassName()) == "TZmBtnSystem" || dynamic_cast<const TZmUnknownComponent*>(c)) return false;
+  if (auto* g = dynamic_cast<const TZmComponentGroup*>(c))
+    return std::all_of(g->Members.begin(), g->Members.end(), [](const TZmComponent* m) { return MayLiveOnScene(m); });
+  return true;
+}
 }  // namespace
 
 // ---- snap lines
@@ -492,11 +510,13 @@ bool TFrameEditScene::eventFilter(QObject* watched, QEvent* e)
   if ((watched == sbxEdit->viewport() || watched == sbxEdit->widget()) &&
       (e->type() == QEvent::Enter || e->type() == QEvent::Leave || e->type() == QEvent::MouseMove))
     TrackMouse(QCursor::pos());
-  // Only a resize soon after the page was shown or the window resized
-  // refits: the option box appearing at a zoom chosen by the user must not
-  // take that zoom away again.
-  if (watched == sbxEdit->viewport() && e->type() == QEvent::Resize && LastResize.isValid() &&
-      LastResize.elapsed() < 1000)
+  // Only a resize soon after the page was shown, or one that comes with a
+  // new size of the page itself (the window was resized), refits: the option
+  // box appearing at a zoom chosen by the user must not take that zoom away
+  // again. The page's layout resizes the editing area before the page hears
+  // of its own resize, so the page's size is compared rather than a time.
+  if (watched == sbxEdit->viewport() && e->type() == QEvent::Resize &&
+      ((LastResize.isValid() && LastResize.elapsed() < 1000) || size() != FittedSize))
     FitToArea();
   return QWidget::eventFilter(watched, e);
 }
@@ -514,12 +534,14 @@ void TFrameEditScene::FitToArea()
   const int32_t ph = Model->Edit.Empty() ? Model->EditRect.Bottom + Model->EditRect.Top : Model->Edit.Height / 2;
   const QSize area = sbxEdit->viewport()->size();
   Zoom = FitZoom(pw, ph, area.width() - 16, area.height() - 16);
+  FittedSize = size();
   Layout();
 }
 
 void TFrameEditScene::SetZoom(int32_t zoom)
 {
   LastResize.invalidate();  // the user's choice stays until the window changes
+  FittedSize = size();
   Zoom = std::clamp(zoom / 100 * 100, 100, 1600);
   Layout();
 }
@@ -585,11 +607,31 @@ void TFrameEditScene::RedrawScene()
     TZmFontSpec font;
     font.Name = Options->LabelFont.family().toStdString();
     font.Size = Options->LabelFont.pointSize() > 0 ? Options->LabelFont.pointSize() : 8;
-    if (Options->LabelMode & 16) {
-      int32_t n = 0;
-      for (TZmComponent* c : Selection.Items) c->PaintInfo(*SceneImage, font, n++, Options->LabelMode);
+    // Below full opacity the labels go onto a copy that is then mixed in,
+    // so the objects beneath stay visible.
+    const int32_t opacity = std::clamp(Options->LabelOpacity, 0, 100);
+    std::unique_ptr<TZmDC> labels;
+    TZmDC* target = SceneImage.get();
+    if (opacity < 100) {
+      labels = std::make_unique<TZmDC>(SceneImage->Width(), SceneImage->Height());
+      TZmComponent::PrepareContext(*labels, Model);
+      CopySurface(*SceneImage, *labels);
+      target = labels.get();
+    }
+    if (Options->LabelMode & 4) {
+      for (TZmComponent* c : Selection.Items)
+        if (c->OwnerScene() == Scene) c->PaintInfo(*target, font, Scene->ComponentGroup->IndexOf(c), Options->LabelMode);
     } else {
-      Scene->PaintInfos(*SceneImage, font, Options->LabelMode);
+      Scene->PaintInfos(*target, font, Options->LabelMode);
+    }
+    if (labels) {
+      const auto under = SceneImage->Pixels();
+      const auto over = labels->Pixels();
+      const int32_t w = SceneImage->Width();
+      SceneImage->ResetClip();
+      for (size_t i = 0; i < under.size() && i < over.size(); ++i)
+        if (under[i] != over[i])
+          SceneImage->SetPixel(static_cast<int32_t>(i % w), static_cast<int32_t>(i / w), Mix565(under[i], over[i], opacity));
     }
   }
   CopySurface(*SceneImage, *ScreenImage);
@@ -622,8 +664,15 @@ void TFrameEditScene::DrawHandles()
   if (BandMode == 1)
     for (TZmComponent* c : BandList.Items)
       if (Selection.IndexOf(c) < 0) drawn.push_back(c);
-  for (TZmComponent* c : drawn) DrawObjectHandles(c, false);
-  if (drawn.size() > 1) DrawObjectHandles(drawn.back(), true);
+  // The primary one stands out among those in the normal colours; locked
+  // objects and those of other scenes keep their own colours.
+  TZmComponent* last = nullptr;
+  size_t normal = 0;
+  for (TZmComponent* c : drawn) {
+    DrawObjectHandles(c, false);
+    if (!c->FLock && !Scene->FLock && c->OwnerScene() == Scene) ++normal, last = c;
+  }
+  if (normal > 1) DrawObjectHandles(last, true);
 }
 
 void TFrameEditScene::RebuildPick()
@@ -853,9 +902,12 @@ QPoint TFrameEditScene::SnapResize(const TZmRectValue& b, int32_t kind, QPoint d
       row(b.Bottom + dy, 8, -b.Bottom);
     }
   } else if (Options && Options->SnapToGrid) {
+    // The edge that follows the handle lands on the grid; a left or top
+    // handle must not be snapped by where the opposite edge ends up.
     const int32_t sx = std::max(1, Options->SnapSize.x()), sy = std::max(1, Options->SnapSize.y());
-    dx -= (b.Right + dx) % sx;
-    dy -= (b.Bottom + dy) % sy;
+    const Edges e = HandleEdges(kind);
+    if (e.L != e.R) dx -= ((e.L ? b.Left : b.Right) + dx) % sx;
+    if (e.T != e.B) dy -= ((e.T ? b.Top : b.Bottom) + dy) % sy;
   }
   return {dx, dy};
 }
@@ -1235,7 +1287,10 @@ void TFrameEditScene::Delete()
   PickList.Clear();
   HandleList.Items.clear();
   HandleObject = nullptr;
-  for (TZmComponent* c : doomed) delete c;
+  for (TZmComponent* c : doomed) {
+    if (OnAboutToDestroy) OnAboutToDestroy(c);
+    delete c;
+  }
   Refresh();
   RebuildSnap(true);
   Commit(before);
@@ -1347,6 +1402,7 @@ void TFrameEditScene::Ungroup()
       c->Owner = Scene->ComponentGroup;
       Selection.Add(c);
     }
+    if (OnAboutToDestroy) OnAboutToDestroy(g);
     delete g;
   }
   Scene->ComponentGroup->MarkDirty();

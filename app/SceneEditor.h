@@ -171,6 +171,9 @@ public:
   std::function<void()> OnSelectionChanged;
   // Runs when a tool finished placing an object (back to the selection tool).
   std::function<void()> OnToolDone;
+  // Runs for each object the editor is about to destroy (deleted, or a
+  // group dissolved), while it still exists: other views let go of it.
+  std::function<void(TZmPersistent*)> OnAboutToDestroy;
   // Runs when pasting failed, with the reason.
   std::function<void(const QString&)> OnPasteError;
   // Runs when the property page should show another object (a selected
@@ -248,4 +251,5 @@ private:
 
   QString ReadoutText;
   QElapsedTimer LastResize;  // page shown or resized: the zoom may refit
+  QSize FittedSize;          // the page's size when the zoom was last set
 };

@@ -1,18 +1,29 @@
 #include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
 #include <QFile>
 #include <QSpinBox>
 #include <QWheelEvent>
 #include <QMenu>
+#include <QMenuBar>
+#include <QRegularExpression>
+#include <QToolBar>
+#include <QToolButton>
 #include <QProcess>
 #include <QSettings>
+#include <QSplitter>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 
 #include "AppSupport.h"
+#include "app/About.h"
+#include "app/DynamicPanel.h"
 #include "app/MainWindow.h"
 #include "app/ProjectTree.h"
+#include "app/SceneEditor.h"
 #include "app/Settings.h"
+#include "app/ToolPalette.h"
 #include "app/Startup.h"
 #include "base/Language.h"
 #include "devices/Model.h"
@@ -500,4 +511,175 @@ TEST_F(MainWindow, TheWheelLeavesUnfocusedChoiceAndNumberBoxesAlone)
     wheel(spin);
     EXPECT_NE(spin->value(), 5);
   }
+}
+
+TEST_F(MainWindow, CommandKeysMenusAndToolBar)
+{
+  TFormMain w;
+  struct Key {
+    QAction* action;
+    QKeySequence key;
+  } keys[] = {
+      {w.actNewFile, QKeySequence("Ctrl+N")}, {w.actOpenFile, QKeySequence("Ctrl+O")},
+      {w.actSaveFile, QKeySequence("Ctrl+S")}, {w.actSaveAsFile, {}},
+      {w.actCloseFile, {}},                   {w.actExit, {}},
+      {w.actCut, QKeySequence("Ctrl+X")},     {w.actCopy, QKeySequence("Ctrl+C")},
+      {w.actPaste, QKeySequence("Ctrl+V")},   {w.actDelete, QKeySequence("Del")},
+      {w.actSelectAll, QKeySequence("Ctrl+A")}, {w.actTopLayer, {}},
+      {w.actBottonLayer, {}},                 {w.actPrevLayer, {}},
+      {w.actNextLayer, {}},                   {w.actCompiler, QKeySequence("F8")},
+      {w.actSimulation, QKeySequence("F9")},  {w.actDownload, QKeySequence("Ctrl+Alt+S")},
+      {w.actAbout, {}},
+  };
+  for (const Key& k : keys) EXPECT_EQ(k.action->shortcut(), k.key) << k.action->objectName().toStdString();
+  // The layer commands carry their order kind.
+  EXPECT_EQ(w.actTopLayer->data().toInt(), 0);
+  EXPECT_EQ(w.actBottonLayer->data().toInt(), 1);
+  EXPECT_EQ(w.actPrevLayer->data().toInt(), 2);
+  EXPECT_EQ(w.actNextLayer->data().toInt(), 3);
+  auto names = [](const QList<QAction*>& actions) {
+    QStringList out;
+    for (QAction* a : actions) out << (a->isSeparator() ? QString("-") : a->menu() ? a->menu()->objectName() : a->objectName());
+    return out;
+  };
+  EXPECT_EQ(names(w.menuBar()->actions()), QStringList({"miFile", "miEdit", "miHMI", "miTools", "miHelp"}));
+  EXPECT_EQ(names(w.miFile->actions()),
+            QStringList({"actNewFile", "actOpenFile", "actSaveFile", "actSaveAsFile", "actCloseFile", "-", "actExit"}));
+  EXPECT_EQ(names(w.miHMI->actions()), QStringList({"actCompiler", "actSimulation", "actDownload"}));
+  EXPECT_EQ(names(w.miTools->actions()), QStringList({"miLanguage"}));
+  EXPECT_EQ(names(w.miHelp->actions()), QStringList({"actAbout"}));
+  // The edit menu and the tool bar hold the documented commands in order
+  // (undo, redo and grouping come along).
+  QStringList edit = names(w.miEdit->actions());
+  edit.removeAll("actUndo"), edit.removeAll("actRedo"), edit.removeAll("actGroup"), edit.removeAll("actUngroup");
+  while (edit.front() == "-") edit.removeFirst();
+  while (edit.back() == "-") edit.removeLast();
+  EXPECT_EQ(edit, QStringList({"actCut", "actCopy", "actPaste", "actDelete", "actSelectAll", "-", "actTopLayer",
+                               "actBottonLayer", "actPrevLayer", "actNextLayer"}));
+  QStringList bar;
+  for (QAction* a : w.tbMain->actions()) {
+    if (auto* button = qobject_cast<QToolButton*>(w.tbMain->widgetForAction(a)); button && button->defaultAction())
+      bar << (button->defaultAction()->isSeparator() ? QString("-") : button->defaultAction()->objectName());
+    else bar << (a->isSeparator() ? QString("-") : a->objectName());
+  }
+  bar.removeAll("actUndo"), bar.removeAll("actRedo");
+  bar.removeDuplicates();  // the separators around undo and redo fold into one
+  EXPECT_EQ(bar.mid(0, 3), QStringList({"actNewFile", "actOpenFile", "actSaveFile"}));
+  const QStringList rest = bar.mid(3).filter(QRegularExpression("^act"));
+  EXPECT_EQ(rest, QStringList({"actCut", "actCopy", "actPaste", "actDelete", "actTopLayer", "actBottonLayer",
+                               "actPrevLayer", "actNextLayer", "actCompiler", "actSimulation", "actDownload"}));
+  // No two tool-bar buttons look alike.
+  QList<QImage> pictures;
+  for (QAction* a : w.tbMain->actions())
+    if (!a->isSeparator() && !a->icon().isNull()) pictures << a->icon().pixmap(20, 20).toImage();
+  for (qsizetype i = 0; i < pictures.size(); ++i)
+    for (qsizetype j = i + 1; j < pictures.size(); ++j) EXPECT_NE(pictures[i], pictures[j]) << i << " and " << j;
+}
+
+TEST(DynamicPanel, SlidesByOffsetAndStopsAtTheTarget)
+{
+  QWidget host;
+  auto* panel = new TZmDynamicPanel(&host);
+  auto* page = new QWidget(panel);
+  QWidget handle(&host);
+  panel->Offset = 8;
+  panel->HiddenWhileSliding = page;
+  panel->hide();
+  host.show();
+  struct Case {
+    int target;
+    std::vector<int> steps;
+  } cases[] = {
+      {30, {8, 16, 24, 30}},  // the last step stops at the target
+      {30, {}},               // already there: one step ends it
+      {10, {22, 14, 10}},
+      {0, {2, 0}},
+  };
+  for (const Case& c : cases) {
+    panel->Dynamic(0, c.target, &handle);
+    ASSERT_NE(panel->Timer, nullptr);
+    EXPECT_FALSE(page->isVisibleTo(panel)) << "the page waits for the slide";
+    std::vector<int> seen;
+    for (int i = 0; i < 10 && panel->Sliding(); ++i) {
+      panel->Step();
+      if (panel->Size(0) != (seen.empty() ? -1 : seen.back())) seen.push_back(panel->Size(0));
+    }
+    if (c.steps.empty()) EXPECT_EQ(seen, std::vector<int>({c.target})) << c.target;
+    else EXPECT_EQ(seen, c.steps) << c.target;
+    EXPECT_FALSE(panel->Sliding());
+    EXPECT_EQ(panel->Timer, nullptr) << "freed when nothing runs";
+    EXPECT_TRUE(page->isVisibleTo(panel));
+    EXPECT_EQ(panel->isHidden(), c.target == 0);
+    if (c.target) {
+      EXPECT_EQ(panel->width(), c.target);
+    }
+    EXPECT_EQ(handle.isEnabled(), c.target > 0);
+  }
+  panel->Dynamic(2, 50);  // no such direction
+  EXPECT_FALSE(panel->Sliding());
+  panel->Dynamic(1, 20);
+  delete panel;  // a running timer goes with the panel
+}
+
+TEST_F(MainWindow, SidePanelsSlideWhereTheMachineHasCoresToSpare)
+{
+  TFormMain w;
+  w.AnimatePanels = true;
+  w.resize(1100, 800);
+  w.show();
+  auto settle = [](TZmDynamicPanel* p) {
+    for (int i = 0; i < 100 && p->Sliding(); ++i) p->Step();
+    return !p->Sliding();
+  };
+  ASSERT_TRUE(w.OpenFile(Demo, false));
+  EXPECT_TRUE(w.dplLeft->Sliding());
+  ASSERT_TRUE(settle(w.dplLeft));
+  QApplication::processEvents();
+  EXPECT_EQ(w.dplLeft->width(), 280);
+  EXPECT_TRUE(w.splClient->handle(1)->isEnabled());
+  // A scene opens the palette; the palette shows once the panel stands.
+  ASSERT_TRUE(w.SelectSceneNode(w.Root().SceneGroups->FindScene(1)));
+  ASSERT_NE(w.RightPage, nullptr);
+  EXPECT_TRUE(w.dplRight->Sliding());
+  EXPECT_FALSE(w.RightPage->isVisibleTo(w.dplRight));
+  ASSERT_TRUE(settle(w.dplRight));
+  QApplication::processEvents();
+  EXPECT_TRUE(w.RightPage->isVisible());
+  EXPECT_EQ(w.dplRight->width(), w.RightPage->minimumWidth() + 8);
+  EXPECT_TRUE(w.grab().save(QStringLiteral(KESTRAVA_BUILD_DIR "/app-slid-open.png")));
+  // Another scene: the palette stays where it stands, shown.
+  ASSERT_TRUE(w.SelectSceneNode(w.Root().SceneGroups->FindScene(2)));
+  EXPECT_FALSE(w.dplRight->Sliding());
+  EXPECT_TRUE(w.RightPage->isVisible());
+  // Another node closes it; closing the project closes the tree.
+  ASSERT_TRUE(w.SelectNode(&w.Root()));
+  ASSERT_TRUE(settle(w.dplRight));
+  EXPECT_TRUE(w.dplRight->isHidden());
+  ASSERT_TRUE(w.ConfirmClose());
+  ASSERT_TRUE(settle(w.dplLeft));
+  EXPECT_TRUE(w.dplLeft->isHidden());
+}
+
+TEST_F(MainWindow, TheAboutBoxIsMadeOnceAndLeavesTheWindowUsable)
+{
+  TFormMain w;
+  w.show();
+  EXPECT_EQ(w.FormAbout, nullptr);
+  EXPECT_TRUE(w.actAbout->isEnabled()) << "always";
+  w.actAbout->trigger();
+  ASSERT_NE(w.FormAbout, nullptr);
+  TFormAbout* about = w.FormAbout;
+  EXPECT_TRUE(about->isVisible());
+  EXPECT_FALSE(about->isModal());
+  EXPECT_EQ(about->windowTitle(), Text(1106));
+  EXPECT_EQ(about->lblMain->text(), "Kestrava v1.23");
+  EXPECT_FALSE(about->lblText->text().isEmpty());
+  EXPECT_EQ(about->size(), QSize(514, 171));
+  QApplication::processEvents();
+  EXPECT_TRUE(about->grab().save(QStringLiteral(KESTRAVA_BUILD_DIR "/app-about.png")));
+  about->btnOK->click();
+  EXPECT_FALSE(about->isVisible());
+  w.actAbout->trigger();
+  EXPECT_EQ(w.FormAbout, about) << "kept for the next time";
+  EXPECT_TRUE(about->isVisible());
 }

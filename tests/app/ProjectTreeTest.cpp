@@ -110,6 +110,33 @@ TEST_F(ProjectTree, NodesFollowTheProject)
   for (int i : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 52}) EXPECT_FALSE(ProjectImage(i).pixmap(16, 16).toImage().isNull());
 }
 
+TEST_F(ProjectTree, ADropRebuildsTheNodesAndKeepsWhatWasOpen)
+{
+  while (A->Count() < 16) A->AddScene();
+  TZmProjectTreeView tree;
+  tree.Build(*Root);
+  ASSERT_FALSE(tree.NodeOf(A)->isExpanded()) << "a big project opens one level";
+  tree.NodeOf(Root->Alarms)->setExpanded(true);
+  int moved = 0;
+  tree.OnMoved = [&](TZmPersistent*) { ++moved; };
+  EXPECT_FALSE(tree.Drop(S(1), A)) << "its own group: nothing changes";
+  EXPECT_FALSE(tree.Drop(A, S(4)));
+  EXPECT_EQ(moved, 0);
+  ASSERT_TRUE(tree.Drop(A, B));
+  EXPECT_EQ(moved, 1);
+  EXPECT_EQ(tree.currentItem(), tree.NodeOf(A));
+  EXPECT_TRUE(tree.NodeOf(A)->isExpanded()) << "the moved group shows its scenes";
+  EXPECT_TRUE(tree.NodeOf(Root->Alarms)->isExpanded()) << "kept open";
+  EXPECT_FALSE(tree.NodeOf(B)->isExpanded());
+  EXPECT_EQ(tree.NodeOf(B)->parent()->indexOfChild(tree.NodeOf(B)), 0);
+  // A scene of B dropped on A's first scene: before it, and visible.
+  ASSERT_TRUE(tree.Drop(S(4), S(1)));
+  EXPECT_EQ(tree.currentItem(), tree.NodeOf(S(4)));
+  EXPECT_EQ(tree.currentItem()->parent(), tree.NodeOf(A));
+  EXPECT_EQ(tree.NodeOf(A)->indexOfChild(tree.NodeOf(S(4))), 0);
+  EXPECT_EQ(tree.NodeOf(B)->childCount(), 0);
+}
+
 TEST(UndoStack, StepsTheSavedStateAndBadRecords)
 {
   std::unique_ptr<TZmScene> scene(NewObject<TZmScene>());
