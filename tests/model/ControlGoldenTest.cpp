@@ -107,29 +107,16 @@ std::unique_ptr<TZmHMI> GoldenProject()
 
 TEST(ControlGolden, EditorViewAndBackground)
 {
-  TZmModels::Global().Clear();
-  TZmModels::Global().LoadModelFolder(KESTRAVA_BUILD_DIR "/data/model", "ENU");
-  const TZmModel* model = TZmModels::Global().Find(1002);
+  const TZmModel* model = LoadGoldenModel();
   ASSERT_TRUE(model);
   auto root = GoldenProject();
   TZmScene* scene = root->SceneGroups->FindScene(1);
   TZmFixedCellRasterizer cells(4, 6);
 
-  TZmDC view(model->Width(), model->Height());
-  TZmComponent::PrepareContext(view, model);
-  view.Text = &cells;
-  view.Clear(model->PaletteColor(0, 0));
-  scene->PaintScene(view, nullptr, 0, true);
-  CompareWithGolden(view, "controls-editor.png");
-
+  CompareSceneWithGolden(*scene, *model, 0, true, "controls-editor.png", &cells);
   // The compiler's mode: labels, pictures and inputs leave their frames,
   // scales and tables are drawn whole.
-  TZmDC background(model->Width(), model->Height());
-  TZmComponent::PrepareContext(background, model);
-  background.Text = &cells;
-  background.Clear(model->PaletteColor(0, 0));
-  scene->PaintScene(background, nullptr, 1, false);
-  CompareWithGolden(background, "controls-background.png");
+  CompareSceneWithGolden(*scene, *model, 1, false, "controls-background.png", &cells);
   root.reset();
   TZmModels::Global().Clear();
 }

@@ -78,25 +78,14 @@ std::unique_ptr<TZmHMI> GoldenProject()
 
 TEST(DisplayGolden, EditorViewAndBareFrames)
 {
-  TZmModels::Global().Clear();
-  TZmModels::Global().LoadModelFolder(KESTRAVA_BUILD_DIR "/data/model", "ENU");
-  const TZmModel* model = TZmModels::Global().Find(1002);
+  const TZmModel* model = LoadGoldenModel();
   ASSERT_TRUE(model);
   auto root = GoldenProject();
   TZmScene* scene = root->SceneGroups->FindScene(1);
 
-  TZmDC view(model->Width(), model->Height());
-  TZmComponent::PrepareContext(view, model);
-  view.Clear(model->PaletteColor(0, 0));
-  scene->PaintScene(view, nullptr, 0, true);
-  CompareWithGolden(view, "displays-editor.png");
-
+  CompareSceneWithGolden(*scene, *model, 0, true, "displays-editor.png");
   // The compiler's mode: what reaches the panel's background is the frames.
-  TZmDC frames(model->Width(), model->Height());
-  TZmComponent::PrepareContext(frames, model);
-  frames.Clear(model->PaletteColor(0, 0));
-  scene->PaintScene(frames, nullptr, 1, false);
-  CompareWithGolden(frames, "displays-frames.png");
+  CompareSceneWithGolden(*scene, *model, 1, false, "displays-frames.png");
   root.reset();
   TZmModels::Global().Clear();
 }

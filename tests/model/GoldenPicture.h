@@ -7,10 +7,13 @@
 #include <cstdlib>
 #include <string>
 
+#include "devices/Model.h"
 #include "graphics/Color.h"
 #include "graphics/DC.h"
 #include "graphics/Picture.h"
 #include "graphics/SurfacePng.h"
+#include "model/Component.h"
+#include "model/Scenes.h"
 
 inline void CompareWithGolden(const TZmDC& dc, const std::string& name)
 {
@@ -32,4 +35,27 @@ inline void CompareWithGolden(const TZmDC& dc, const std::string& name)
       if ((RGB565ToRGB(dc.RawPixel(x, y)) & 0xF8FCF8) != (rgb & 0xF8FCF8)) ++differ;
     }
   EXPECT_EQ(differ, 0u) << name;
+}
+
+// The panel model the golden pictures are drawn for (KP240), loaded afresh
+// from the build's data folder; none when it is missing.
+inline const TZmModel* LoadGoldenModel()
+{
+  TZmModels::Global().Clear();
+  TZmModels::Global().LoadModelFolder(KESTRAVA_BUILD_DIR "/data/model", "ENU");
+  return TZmModels::Global().Find(1002);
+}
+
+// Paints a scene onto a cleared surface of the model's size, as the editor
+// (mode 0 with its marks) or the compiler (mode 1, no marks) does, and
+// compares it with a golden picture.
+inline void CompareSceneWithGolden(TZmScene& scene, const TZmModel& model, int32_t mode, bool editorMarks,
+                                   const std::string& name, TZmTextRasterizer* text = nullptr)
+{
+  TZmDC dc(model.Width(), model.Height());
+  TZmComponent::PrepareContext(dc, &model);
+  if (text) dc.Text = text;
+  dc.Clear(model.PaletteColor(0, 0));
+  scene.PaintScene(dc, nullptr, mode, editorMarks);
+  CompareWithGolden(dc, name);
 }

@@ -68,18 +68,12 @@ std::unique_ptr<TZmHMI> GoldenProject()
 
 TEST(RenderGolden, EditorViewAndBackground)
 {
-  TZmModels::Global().Clear();
-  TZmModels::Global().LoadModelFolder(KESTRAVA_BUILD_DIR "/data/model", "ENU");
-  const TZmModel* model = TZmModels::Global().Find(1002);
+  const TZmModel* model = LoadGoldenModel();
   ASSERT_TRUE(model);
   auto root = GoldenProject();
   TZmScene* scene = root->SceneGroups->FindScene(1);
 
-  TZmDC view(model->Width(), model->Height());
-  TZmComponent::PrepareContext(view, model);
-  view.Clear(model->PaletteColor(0, 0));
-  scene->PaintScene(view, nullptr, 0, true);
-  CompareWithGolden(view, "scene-editor.png");
+  CompareSceneWithGolden(*scene, *model, 0, true, "scene-editor.png");
 
   scene->RenderBackground();
   TZmDC panel(model->Width(), model->Height());
