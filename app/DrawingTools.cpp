@@ -76,25 +76,33 @@ TZmComponent* MakePie(const Context& c) { return Shape<TZmPie>(c, c.Code == 0x40
 TZmComponent* MakeChord(const Context& c) { return Shape<TZmChord>(c, c.Code == 0x40008); }
 TZmComponent* MakePolyline(const Context& c) { return Shape<TZmPolyline>(c, c.Code == 0x4000A); }
 
-TZmComponent* MakeLamp(const Context& c)
+// Numeric and text displays and numeric entries start with one empty text
+// in the foreground colour.
+template <typename T>
+TZmComponent* WithEmptyText(const Context& c)
 {
-  auto* l = CreateComponent<TZmLamp>(c.Scene.ComponentGroup);
-  AddState(l->StatusInfs, "0", "OFF", c.FG);
-  AddState(l->StatusInfs, "1", "ON", c.FG);
-  return l;
+  auto* o = CreateComponent<T>(c.Scene.ComponentGroup);
+  FirstText(o->MultiTexts, "", c.FG);
+  return o;
 }
-TZmComponent* MakeNum(const Context& c)
+// Lamps and multi-state inputs: an "OFF" look for 0 and an "ON" look for 1.
+template <typename T>
+TZmComponent* OffOn(const Context& c)
 {
-  auto* n = CreateComponent<TZmNum>(c.Scene.ComponentGroup);
-  FirstText(n->MultiTexts, "", c.FG);
-  return n;
+  auto* o = CreateComponent<T>(c.Scene.ComponentGroup);
+  AddState(o->StatusInfs, "0", "OFF", c.FG);
+  AddState(o->StatusInfs, "1", "ON", c.FG);
+  return o;
 }
-TZmComponent* MakeText(const Context& c)
+// Buttons whose two looks show one fixed caption.
+template <typename T>
+TZmComponent* Captioned(const Context& c, const char* caption)
 {
-  auto* t = CreateComponent<TZmText>(c.Scene.ComponentGroup);
-  FirstText(t->MultiTexts, "", c.FG);
-  return t;
+  auto* b = CreateComponent<T>(c.Scene.ComponentGroup);
+  TwoStates(b->StatusInfs, caption, c.FG);
+  return b;
 }
+
 TZmComponent* MakeBar(const Context& c)
 {
   auto* b = CreateComponent<TZmBar>(c.Scene.ComponentGroup);
@@ -122,24 +130,6 @@ TZmComponent* MakePage(const Context& c)
   const bool jump = c.Code == 0x20001;
   if (jump) b->Page = static_cast<uint32_t>(c.Scene.ID);
   TwoStates(b->StatusInfs, jump ? "JUMP" : "BACK", c.FG);
-  return b;
-}
-TZmComponent* MakeFun(const Context& c)
-{
-  auto* b = CreateComponent<TZmButtonFun>(c.Scene.ComponentGroup);
-  TwoStates(b->StatusInfs, "FUN", c.FG);
-  return b;
-}
-TZmComponent* MakeKey(const Context& c)
-{
-  auto* b = CreateComponent<TZmButtonKey>(c.Scene.ComponentGroup);
-  TwoStates(b->StatusInfs, "KEY", c.FG);
-  return b;
-}
-TZmComponent* MakeStatusSet(const Context& c)
-{
-  auto* b = CreateComponent<TZmBtnStatusSet>(c.Scene.ComponentGroup);
-  TwoStates(b->StatusInfs, "SETV", c.FG);
   return b;
 }
 TZmComponent* MakeBitButton(const Context& c)
@@ -176,19 +166,6 @@ TZmComponent* MakeTable(const Context& c)
   return t;
 }
 TZmComponent* MakePicture(const Context& c) { return CreateComponent<TZmPicture>(c.Scene.ComponentGroup); }
-TZmComponent* MakeMultiStatus(const Context& c)
-{
-  auto* m = CreateComponent<TZmMutilStatus>(c.Scene.ComponentGroup);
-  AddState(m->StatusInfs, "0", "OFF", c.FG);
-  AddState(m->StatusInfs, "1", "ON", c.FG);
-  return m;
-}
-TZmComponent* MakeEditNum(const Context& c)
-{
-  auto* n = CreateComponent<TZmEditNum>(c.Scene.ComponentGroup);
-  FirstText(n->MultiTexts, "", c.FG);
-  return n;
-}
 
 struct Tool {
   int32_t Code;
@@ -212,18 +189,18 @@ const Tool kTools[] = {
     {10, K::TwoPoints, 32, 48, MakeScale},
     {11, K::TwoPoints, 48, 48, MakeTable},
     {12, K::TwoPoints, 16, 16, MakePicture},
-    {0x10000, K::TwoPoints, 48, 16, MakeLamp},
-    {0x10001, K::TwoPoints, 48, 16, MakeNum},
-    {0x10002, K::TwoPoints, 48, 16, MakeText},
+    {0x10000, K::TwoPoints, 48, 16, OffOn<TZmLamp>},
+    {0x10001, K::TwoPoints, 48, 16, WithEmptyText<TZmNum>},
+    {0x10002, K::TwoPoints, 48, 16, WithEmptyText<TZmText>},
     {0x10007, K::TwoPoints, 32, 48, MakeBar},
     {0x20000, K::TwoPoints, 48, 16, MakeSetValue},
     {0x20001, K::TwoPoints, 48, 16, MakePage},
-    {0x20002, K::TwoPoints, 48, 16, MakeFun},
-    {0x20003, K::TwoPoints, 48, 16, MakeKey},
-    {0x20004, K::TwoPoints, 48, 16, MakeStatusSet},
+    {0x20002, K::TwoPoints, 48, 16, [](const Context& c) { return Captioned<TZmButtonFun>(c, "FUN"); }},
+    {0x20003, K::TwoPoints, 48, 16, [](const Context& c) { return Captioned<TZmButtonKey>(c, "KEY"); }},
+    {0x20004, K::TwoPoints, 48, 16, [](const Context& c) { return Captioned<TZmBtnStatusSet>(c, "SETV"); }},
     {0x30000, K::TwoPoints, 48, 16, MakeBitButton},
-    {0x30001, K::TwoPoints, 48, 16, MakeMultiStatus},
-    {0x30002, K::TwoPoints, 48, 16, MakeEditNum},
+    {0x30001, K::TwoPoints, 48, 16, OffOn<TZmMutilStatus>},
+    {0x30002, K::TwoPoints, 48, 16, WithEmptyText<TZmEditNum>},
     {0x40002, K::TwoPoints, 16, 16, MakeEllipse},
     {0x40003, K::TwoPoints, 16, 16, MakeEllipse},
     {0x40004, K::TwoPoints, 16, 16, MakeEllipse},
