@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <memory>
 
-#include "app/SceneEditOpt.h"
-#include "app/SceneEditor.h"
+#include "app/editor/SceneEditOpt.h"
+#include "app/editor/SceneEditor.h"
 #include "devices/Model.h"
 #include "model/Project.h"
 #include "model/Registry.h"

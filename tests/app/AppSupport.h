@@ -14,8 +14,8 @@
 #include <memory>
 #include <ostream>
 
-#include "app/LanguageUi.h"
-#include "app/Prompts.h"
+#include "app/shell/LanguageUi.h"
+#include "app/shell/Prompts.h"
 
 // Readable failure output for Qt strings.
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }

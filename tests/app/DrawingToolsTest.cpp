@@ -3,8 +3,8 @@
 #include <QTest>
 
 #include "EditorFixture.h"
-#include "app/DrawingTools.h"
-#include "app/ToolPalette.h"
+#include "app/editor/DrawingTools.h"
+#include "app/editor/ToolPalette.h"
 #include "devices/Bindings.h"
 #include "graphics/Bevel.h"
 #include "graphics/Pen.h"

@@ -7,9 +7,9 @@
 #include <memory>
 
 #include "AppSupport.h"
-#include "app/MainWindow.h"
-#include "app/ProjectTree.h"
-#include "app/SceneEditor.h"
+#include "app/shell/MainWindow.h"
+#include "app/shell/ProjectTree.h"
+#include "app/editor/SceneEditor.h"
 #include "base/Language.h"
 #include "devices/Model.h"
 #include "model/Project.h"

@@ -6,7 +6,7 @@
 #include <set>
 
 #include "AppSupport.h"
-#include "app/Forms.h"
+#include "app/shell/Forms.h"
 #include "base/Format.h"
 #include "base/Language.h"
 

@@ -10,7 +10,7 @@
 #include <QTimer>
 
 #include "EditorFixture.h"
-#include "app/ToolPalette.h"
+#include "app/editor/ToolPalette.h"
 #include "devices/Devices.h"
 #include "model/Buttons.h"
 

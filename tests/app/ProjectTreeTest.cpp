@@ -2,8 +2,8 @@
 #include <QTreeWidgetItemIterator>
 
 #include "AppSupport.h"
-#include "app/ProjectTree.h"
-#include "app/UndoStack.h"
+#include "app/shell/ProjectTree.h"
+#include "app/shell/UndoStack.h"
 #include "base/Language.h"
 #include "model/Alarms.h"
 #include "model/Project.h"

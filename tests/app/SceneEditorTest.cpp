@@ -13,11 +13,11 @@
 #include <QTest>
 
 #include "EditorFixture.h"
-#include "app/DynamicPanel.h"
-#include "app/MainWindow.h"
-#include "app/ProjectTree.h"
-#include "app/SceneEditor.h"
-#include "app/ToolPalette.h"
+#include "app/shell/DynamicPanel.h"
+#include "app/shell/MainWindow.h"
+#include "app/shell/ProjectTree.h"
+#include "app/editor/SceneEditor.h"
+#include "app/editor/ToolPalette.h"
 #include "base/Language.h"
 #include "base/Stream.h"
 #include "devices/Model.h"

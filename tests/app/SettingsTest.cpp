@@ -4,9 +4,9 @@
 #include <QSettings>
 
 #include "AppSupport.h"
-#include "app/RecentFiles.h"
-#include "app/SceneEditOpt.h"
-#include "app/Settings.h"
+#include "app/shell/RecentFiles.h"
+#include "app/editor/SceneEditOpt.h"
+#include "app/shell/Settings.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/UndoStack.h"
+#include "app/shell/UndoStack.h"
 
 #include "base/Persistent.h"
 #include "base/Stream.h"

@@ -1,9 +1,9 @@
-#include "app/Forms.h"
+#include "app/shell/Forms.h"
 
-#include "app/About.h"
-#include "app/MainWindow.h"
-#include "app/SceneEditor.h"
-#include "app/ToolPalette.h"
+#include "app/dialogs/About.h"
+#include "app/shell/MainWindow.h"
+#include "app/editor/SceneEditor.h"
+#include "app/editor/ToolPalette.h"
 
 const std::vector<TZmFormFactory>& FormFactories()
 {

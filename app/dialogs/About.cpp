@@ -1,4 +1,4 @@
-#include "app/About.h"
+#include "app/dialogs/About.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/LanguageUi.h"
+#include "app/shell/LanguageUi.h"
 
 namespace {
 // The program's picture: a panel with a screen and two rows of keys.

@@ -1,4 +1,4 @@
-#include "app/MainWindow.h"
+#include "app/shell/MainWindow.h"
 
 #include <QAction>
 #include <algorithm>
@@ -33,13 +33,13 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "app/About.h"
-#include "app/DynamicPanel.h"
-#include "app/LanguageUi.h"
-#include "app/ProjectTree.h"
-#include "app/Prompts.h"
-#include "app/SceneEditor.h"
-#include "app/ToolPalette.h"
+#include "app/dialogs/About.h"
+#include "app/shell/DynamicPanel.h"
+#include "app/shell/LanguageUi.h"
+#include "app/shell/ProjectTree.h"
+#include "app/shell/Prompts.h"
+#include "app/editor/SceneEditor.h"
+#include "app/editor/ToolPalette.h"
 #include "base/File.h"
 #include "base/Persistent.h"
 #include "devices/Model.h"

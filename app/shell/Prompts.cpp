@@ -1,4 +1,4 @@
-#include "app/Prompts.h"
+#include "app/shell/Prompts.h"
 
 #include <QFileDialog>
 #include <QMessageBox>

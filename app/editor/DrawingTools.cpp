@@ -1,4 +1,4 @@
-#include "app/DrawingTools.h"
+#include "app/editor/DrawingTools.h"
 
 #include <algorithm>
 #include <string>

@@ -1,4 +1,4 @@
-#include "app/ToolPalette.h"
+#include "app/editor/ToolPalette.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -12,8 +12,8 @@
 #include <QVBoxLayout>
 #include <map>
 
-#include "app/DrawingTools.h"
-#include "app/LanguageUi.h"
+#include "app/editor/DrawingTools.h"
+#include "app/shell/LanguageUi.h"
 
 namespace {
 enum : int { kPaletteCaption = 1102 };

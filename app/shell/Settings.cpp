@@ -1,4 +1,4 @@
-#include "app/Settings.h"
+#include "app/shell/Settings.h"
 
 #include <QByteArray>
 #include <QVariant>

@@ -1,4 +1,4 @@
-#include "app/DynamicPanel.h"
+#include "app/shell/DynamicPanel.h"
 
 #include <QSplitter>
 #include <QTimer>

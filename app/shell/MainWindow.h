@@ -10,10 +10,10 @@
 #include <memory>
 #include <vector>
 
-#include "app/RecentFiles.h"
-#include "app/SceneEditOpt.h"
-#include "app/Settings.h"
-#include "app/UndoStack.h"
+#include "app/shell/RecentFiles.h"
+#include "app/editor/SceneEditOpt.h"
+#include "app/shell/Settings.h"
+#include "app/shell/UndoStack.h"
 
 class QAction;
 class QGroupBox;

@@ -12,10 +12,12 @@
 #include <memory>
 #include <vector>
 
-#include "app/UndoStack.h"
+#include "app/shell/UndoStack.h"
 #include "graphics/DC.h"
 #include "base/Persistent.h"
 #include "model/Component.h"
+#include "app/editor/SceneSnap.h"
+#include "app/editor/SceneCanvas.h"
 
 class QCheckBox;
 class QGroupBox;
@@ -32,71 +34,8 @@ struct TZmSceneEditOpt;
 // The private clipboard format of copied screen objects.
 extern const char* const kSceneClipboardMime;
 
-// Snap lines of one scene: per column and per row, which edges lie there.
-class TZmObjectSnap {
-public:
-  struct Line {
-    uint32_t Flags = 0;
-    int32_t Min = 0xFFFF, Max = 0;
-  };
-  void Reset(int32_t width, int32_t height);
-  void Add(const TZmRectValue& r);
-  // The first line near x with one of the flags of `mask`: x, x+1, x-1, ...
-  // up to x +- (tolerance - 1); -1 when there is none.
-  int32_t FindColumn(int32_t x, int32_t tolerance, uint32_t mask) const;
-  int32_t FindRow(int32_t y, int32_t tolerance, uint32_t mask) const;
-  const Line* Column(int32_t x) const;
-  const Line* Row(int32_t y) const;
-
-private:
-  static int32_t Find(const std::vector<Line>& lines, int32_t v, int32_t tolerance, uint32_t mask);
-  std::vector<Line> Cols, Rows;
-};
-
-// The largest whole zoom (100 to 1600 percent) at which a picture of
-// pictureW x pictureH half-pixels fits an area of areaW x areaH.
-int32_t FitZoom(int32_t pictureW, int32_t pictureH, int32_t areaW, int32_t areaH);
 
 class TFrameEditScene;
-
-// ccEdit: the scene at the current zoom; mouse and keys go to the page.
-class TZmSceneCanvas : public QWidget {
-  Q_OBJECT
-public:
-  explicit TZmSceneCanvas(TFrameEditScene* page, QWidget* parent);
-
-protected:
-  void paintEvent(QPaintEvent*) override;
-  void mousePressEvent(QMouseEvent* e) override;
-  void mouseMoveEvent(QMouseEvent* e) override;
-  void mouseReleaseEvent(QMouseEvent* e) override;
-  void keyPressEvent(QKeyEvent* e) override;
-  void wheelEvent(QWheelEvent* e) override;
-  void enterEvent(QEnterEvent* e) override;
-  void leaveEvent(QEvent* e) override;
-  bool event(QEvent* e) override;
-  bool focusNextPrevChild(bool) override { return false; }  // arrow and tab keys stay here
-
-private:
-  TFrameEditScene* Page;
-};
-
-// imgEdit: the model's edit picture, with its keys.
-class TZmModelPicture : public QWidget {
-  Q_OBJECT
-public:
-  explicit TZmModelPicture(TFrameEditScene* page, QWidget* parent);
-
-protected:
-  void paintEvent(QPaintEvent*) override;
-  void mouseMoveEvent(QMouseEvent* e) override;
-  void mousePressEvent(QMouseEvent* e) override;
-  void enterEvent(QEnterEvent* e) override;
-  void leaveEvent(QEvent* e) override;
-
-private:
-  TFrameEditScene* Page;
-};
 
 class TFrameEditScene : public QWidget {
   Q_OBJECT

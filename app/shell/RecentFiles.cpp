@@ -1,4 +1,4 @@
-#include "app/RecentFiles.h"
+#include "app/shell/RecentFiles.h"
 
 #include <QAction>
 #include <QDir>

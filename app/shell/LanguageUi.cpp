@@ -1,4 +1,4 @@
-#include "app/LanguageUi.h"
+#include "app/shell/LanguageUi.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -18,7 +18,7 @@
 #include <QTreeWidget>
 #include <QWidget>
 
-#include "app/Prompts.h"
+#include "app/shell/Prompts.h"
 #include "base/Texts.h"
 
 namespace {

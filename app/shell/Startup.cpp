@@ -1,4 +1,4 @@
-#include "app/Startup.h"
+#include "app/shell/Startup.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -8,10 +8,10 @@
 #include <QTextStream>
 #include <memory>
 
-#include "app/LanguageUi.h"
-#include "app/MainWindow.h"
-#include "app/Prompts.h"
-#include "app/Settings.h"
+#include "app/shell/LanguageUi.h"
+#include "app/shell/MainWindow.h"
+#include "app/shell/Prompts.h"
+#include "app/shell/Settings.h"
 #include "base/Language.h"
 
 QString ResolveDataRoot(const QString& option)

@@ -1,4 +1,4 @@
-#include "app/ProjectTree.h"
+#include "app/shell/ProjectTree.h"
 
 #include <QDragMoveEvent>
 #include <QDropEvent>
@@ -10,7 +10,7 @@
 #include <map>
 #include <set>
 
-#include "app/LanguageUi.h"
+#include "app/shell/LanguageUi.h"
 #include "devices/Devices.h"
 #include "model/Alarms.h"
 #include "model/Project.h"
