@@ -12,7 +12,7 @@
 #include "app/editor/SceneEditor.h"
 #include "devices/Model.h"
 #include "model/Project.h"
-#include "model/Registry.h"
+#include "model/Startup.h"
 #include "model/Scenes.h"
 #include "model/Shapes.h"
 
@@ -22,9 +22,8 @@ struct Fixture {
   Fixture()
   {
     const char* env = std::getenv("KESTRAVA_DATA");
-    const std::string data = env && *env ? env : KESTRAVA_BUILD_DIR "/data";
+    const std::string data = StartProgram({"", env && *env ? env : KESTRAVA_BUILD_DIR "/data"}).DataRoot;
     TZmModels::Global().LoadModelFolder(data + "/model", "");
-    RegisterModelClasses();
     Root.reset(NewObject<TZmHMI>());
     const TZmModel* model = TZmModels::Global().FindByName("KP320");
     if (!model || !NewFromModel(*Root, model)) return;

@@ -1,4 +1,5 @@
 // Painting a scene to PNG, as the editor shows it.
+#include <filesystem>
 #include <memory>
 
 #include "cli/Commands.h"
@@ -74,6 +75,12 @@ bool RenderAllScenes(const std::string& path, const std::string& folder, bool ba
 {
   std::unique_ptr<TZmHMI> root(NewObject<TZmHMI>());
   if (!LoadForRender(*root, path, error)) return false;
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  if (ec) {
+    error = folder + ": " + ec.message();
+    return false;
+  }
   for (TZmSceneGroup* g : root->SceneGroups->Groups)
     for (TZmScene* s : g->Scenes) {
       std::string file = folder + "/screen-" + std::to_string(s->ID) + ".png";

@@ -9,7 +9,7 @@
 #include "cli/Commands.h"
 #include "link/Serial.h"
 #include "model/DataRoot.h"
-#include "model/Registry.h"
+#include "model/Startup.h"
 
 namespace {
 
@@ -23,7 +23,6 @@ int Fail(const std::string& message)
 
 int main(int argc, char** argv)
 {
-  RegisterModelClasses();
   CLI::App app{"Kestrava command-line tool: inspect, convert and build operator-panel projects."};
   app.require_subcommand(1);
   std::string dataRoot;
@@ -92,11 +91,9 @@ int main(int argc, char** argv)
     return app.exit(e);
   }
 
-  const std::string root = FindDataRoot(argv[0], dataRoot);
-  // Texts of the core (station formats, the internal controller, group names) come from the language folder.
-  static TZmLanguageResources language(root);
-  if (language.SelectLanguage(TZmLanguageResources::kEnglish) == 0) language.InstallTextLookup();
-  LoadDataRoot(root, language.LanguageExtension());
+  const TZmStart& start = StartProgram({argv[0], dataRoot, TZmLanguageResources::kEnglish});
+  const std::string& root = start.DataRoot;
+  LoadDataRoot(root, start.Language ? start.Language->LanguageExtension() : std::string());
 
   std::string error;
   if (*info) {
@@ -128,7 +125,7 @@ int main(int argc, char** argv)
     return 0;
   }
   if (*create) {
-    if (!NewProject(newModel, language.LanguageFolder(), newOut, std::cout, error)) return Fail(error);
+    if (!NewProject(newModel, (start.Language ? start.Language->LanguageFolder() : std::string()), newOut, std::cout, error)) return Fail(error);
     return 0;
   }
   if (*compile) {

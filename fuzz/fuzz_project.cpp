@@ -6,12 +6,12 @@
 #include <string>
 
 #include "model/Project.h"
-#include "model/Registry.h"
+#include "model/Startup.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-  static bool registered = (RegisterModelClasses(), true);
-  (void)registered;
+  static const bool started = (StartProgram({}), true);
+  (void)started;
   std::unique_ptr<TZmHMI> root(NewObject<TZmHMI>());
   std::string error;
   if (LoadProjectFromBytes(*root, std::span(data, size), error)) {

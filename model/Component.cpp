@@ -1,5 +1,7 @@
 #include "model/Component.h"
 
+#include "model/Registry.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -448,7 +450,7 @@ void ReadComponentList(TZmStream& list, TZmComponentGroup& group)
     size_t at = list.Position();
     std::string cls = ReadText(list);
     list.Seek(at);
-    TZmClassFactory make = GetClass(cls);
+    TZmClassFactory make = ScreenObjectClass(cls);
     std::unique_ptr<TZmPersistent> obj(make ? make() : nullptr);
     if (!obj || !dynamic_cast<TZmComponent*>(obj.get())) {
       // Unknown here (or not a screen object): kept as stored, never dropped.
@@ -580,7 +582,7 @@ bool TZmComponentRefs::ReadObjectList(TZmStream& in)
     size_t at = in.Position();
     std::string cls = ReadText(in);
     in.Seek(at);
-    TZmClassFactory make = GetClass(cls);
+    TZmClassFactory make = ScreenObjectClass(cls);
     if (!make) break;
     std::unique_ptr<TZmPersistent> obj(make());
     SerializeObjectTo(obj.get(), TZmSerialization::Read, in);

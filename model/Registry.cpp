@@ -1,5 +1,7 @@
 #include "model/Registry.h"
 
+#include <mutex>
+
 #include "base/Persistent.h"
 #include "model/Buttons.h"
 #include "model/Controls.h"
@@ -40,4 +42,11 @@ void RegisterModelClasses()
   RegisterClassOf<TZmButtonPwdPage>();
   RegisterClassOf<TZmMutilStatus>();
   RegisterClassOf<TZmEditNum>();
+}
+
+TZmClassFactory ScreenObjectClass(std::string_view name)
+{
+  static std::once_flag filled;
+  std::call_once(filled, RegisterModelClasses);
+  return GetClass(name);
 }

@@ -2,13 +2,16 @@
 
 #include <cstdlib>
 
-#include "model/Registry.h"
+#include "model/Startup.h"
 
 int main(int argc, char** argv)
 {
   // Tests never need a real display; an explicit setting from outside wins.
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   ::testing::InitGoogleTest(&argc, argv);
-  RegisterModelClasses();
+  // The start-up every program goes through, and nothing more: what a test
+  // needs beyond it, it sets up itself, so no test leans on a step that the
+  // programs do not take.
+  StartProgram({argv[0]});
   return RUN_ALL_TESTS();
 }

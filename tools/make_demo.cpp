@@ -11,7 +11,7 @@
 #include "model/Displays.h"
 #include "model/Inputs.h"
 #include "model/Project.h"
-#include "model/Registry.h"
+#include "model/Startup.h"
 #include "graphics/Pen.h"
 #include "model/Scenes.h"
 #include "model/Shapes.h"
@@ -26,7 +26,7 @@ int main(int argc, char** argv)
     std::fprintf(stderr, "usage: make_demo DATA_DIR OUT.ksv\n");
     return 2;
   }
-  RegisterModelClasses();
+  StartProgram({argv[0], argv[1], 1033});
   TZmControllerDB& db = TZmControllerDB::Global();
   db.LoadProtocolFolder(std::string(argv[1]) + "/protocol", "1033");
   const TZmProtocol* rtu = db.FindProtocol(1060208397);

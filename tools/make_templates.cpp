@@ -11,7 +11,7 @@
 #include "base/Language.h"
 #include "devices/Model.h"
 #include "model/Project.h"
-#include "model/Registry.h"
+#include "model/Startup.h"
 #include "model/Scenes.h"
 
 int main(int argc, char** argv)
@@ -20,13 +20,12 @@ int main(int argc, char** argv)
     std::fprintf(stderr, "usage: make_templates DATA_DIR LANGUAGE_ID OUT_DIR\n");
     return 2;
   }
-  RegisterModelClasses();
-  TZmLanguageResources language(argv[1]);
-  if (language.SelectLanguage(std::atoi(argv[2])) != 0) {
+  const TZmStart& start = StartProgram({argv[0], argv[1], std::atoi(argv[2])});
+  if (!start.Language || start.Language->CurrentID() != std::atoi(argv[2])) {
     std::fprintf(stderr, "make_templates: no language folder %s in %s\n", argv[2], argv[1]);
     return 1;
   }
-  language.InstallTextLookup();
+  const TZmLanguageResources& language = *start.Language;
   TZmModels models;
   models.LoadModelFolder(std::string(argv[1]) + "/model", language.LanguageExtension());
   std::filesystem::create_directories(argv[3]);

@@ -99,6 +99,8 @@ public:
   int32_t ToolCode = -1;
   // The mouse left or entered the model picture (global position).
   void TrackMouse(QPoint globalPos);
+  // As if the pointer rested on the panel (no binding texts) or away from it.
+  void SetPointerOnPanel(bool on);
   // A physical key of the model picture was clicked: its binding in this
   // scene is shown, made first when there is none.
   void KeyClicked(const TZmModelKey& key);

@@ -72,3 +72,9 @@ void TFrameEditScene::ShowHint()
   }
 }
 
+
+void TFrameEditScene::SetPointerOnPanel(bool on)
+{
+  MouseOutside = !on;
+  Refresh();
+}

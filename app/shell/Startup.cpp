@@ -11,8 +11,10 @@
 #include "app/shell/LanguageUi.h"
 #include "app/shell/MainWindow.h"
 #include "app/shell/Prompts.h"
+#include "app/shell/Screenshot.h"
 #include "app/shell/Settings.h"
 #include "base/Language.h"
+#include "model/Startup.h"
 
 QString ResolveDataRoot(const QString& option)
 {
@@ -29,14 +31,15 @@ int32_t SystemLocaleId()
   return id ? id : TZmLanguageResources::kEnglish;
 }
 
-bool SelectStartupLanguage(TZmLanguageResources& language)
+int32_t StartupLanguageId()
 {
   int32_t id = SystemLocaleId();
   TZmRegistry registry(TZmRegistry::Read);
   registry.ExchangeBinary(QStringLiteral("\\Default"), QStringLiteral("LocalID"), id);
-  if (id == 0) id = SystemLocaleId();
-  return language.SelectLanguage(id) == 0;
+  return id == 0 ? SystemLocaleId() : id;
 }
+
+bool SelectStartupLanguage(TZmLanguageResources& language) { return language.SelectLanguage(StartupLanguageId()) == 0; }
 
 int RunEditor(int argc, char** argv)
 {
@@ -46,13 +49,25 @@ int RunEditor(int argc, char** argv)
 
   QCommandLineParser parser;
   QCommandLineOption dataOption(QStringLiteral("data"), QStringLiteral("Data folder"), QStringLiteral("DIR"));
-  parser.addOption(dataOption);
+  QCommandLineOption shotOption(QStringLiteral("screenshot"),
+                                QStringLiteral("Open the project as usual, show a scene, write the window as PNG and exit"),
+                                QStringLiteral("OUT.png"));
+  QCommandLineOption canvasOption(QStringLiteral("canvas"),
+                                  QStringLiteral("With --screenshot: also write the scene canvas alone as PNG"),
+                                  QStringLiteral("OUT.png"));
+  QCommandLineOption sceneOption(QStringLiteral("scene"), QStringLiteral("With --screenshot: the scene ID to show (default: the first)"),
+                                 QStringLiteral("ID"));
+  QCommandLineOption overlayOption(QStringLiteral("overlays"),
+                                   QStringLiteral("With --screenshot: show what objects are bound to, as with the pointer off the panel"));
+  parser.addOptions({dataOption, shotOption, canvasOption, sceneOption, overlayOption});
+  parser.addHelpOption();
   parser.addPositionalArgument(QStringLiteral("project"), QStringLiteral("Project file (.ksv) to open"));
   parser.process(app);
 
   const QString root = ResolveDataRoot(parser.value(dataOption));
-  TZmLanguageResources language(QDir::cleanPath(root).toStdString());
-  if (!SelectStartupLanguage(language)) {
+  const TZmStart& start =
+      StartProgram({QCoreApplication::applicationFilePath().toStdString(), QDir::cleanPath(root).toStdString(), StartupLanguageId()});
+  if (!start.Language) {
     // There is no language to take a text from, so this one message is
     // built in.
     const QString message = QStringLiteral(
@@ -65,13 +80,23 @@ int RunEditor(int argc, char** argv)
       Prompts().MessageBox(nullptr, QStringLiteral("Kestrava"), message, ZmMb::Ok | ZmMb::IconError);
     return 2;
   }
-  SetAppLanguage(&language);
+  SetAppLanguage(start.Language);
 
   int result;
   {
     TFormMain window(parser.positionalArguments());
+    std::unique_ptr<TZmScreenshotJob> shot;
+    if (parser.isSet(shotOption)) {
+      TZmScreenshotJob::Request r;
+      r.Window = parser.value(shotOption);
+      r.Canvas = parser.value(canvasOption);
+      r.SceneId = parser.isSet(sceneOption) ? parser.value(sceneOption).toInt() : -1;
+      r.Overlays = parser.isSet(overlayOption);
+      shot = std::make_unique<TZmScreenshotJob>(&window, r);
+    }
     window.show();
     result = app.exec();
+    if (shot) result = shot->ExitCode();
   }
   SetAppLanguage(nullptr);
   return result;

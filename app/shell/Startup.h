@@ -10,8 +10,10 @@ class TZmLanguageResources;
 QString ResolveDataRoot(const QString& option);
 // The system locale as a locale number; English when the table has no match.
 int32_t SystemLocaleId();
-// The stored language, or the system's when none (or 0) is stored; selected
-// with the fallback to English. False when no language is installed at all.
+// The stored language, or the system's when none (or 0) is stored.
+int32_t StartupLanguageId();
+// Selects the start-up language with the fallback to English. False when no
+// language is installed at all.
 bool SelectStartupLanguage(TZmLanguageResources& language);
 
 int RunEditor(int argc, char** argv);

@@ -13,6 +13,8 @@ grep -q "Pump station" "$tmp/info.txt"
 cmp "$demo" "$tmp/back.ksv"
 "$cli" render "$demo" --scene 1 -o "$tmp/scene.png"
 "$cli" render "$demo" --scene 1 --background -o "$tmp/background.png"
+"$cli" render "$demo" --all -o "$tmp/new/screens" > /dev/null
+[ -f "$tmp/new/screens/screen-1.png" ]
 [ "$(head -c 8 "$tmp/scene.png" | od -An -tx1 | tr -d ' ')" = "89504e470d0a1a0a" ]
 if "$cli" render "$demo" --scene 99 -o "$tmp/none.png" 2>/dev/null; then echo "render accepted a missing screen"; exit 1; fi
 "$cli" compile "$demo" -o "$tmp/demo.img" > "$tmp/compile.txt"
