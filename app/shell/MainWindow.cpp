@@ -173,6 +173,7 @@ TFormMain::TFormMain(const QStringList& args, QWidget* parent) : QMainWindow(par
 
   AnimatePanels = QThread::idealThreadCount() > 2;
   Project.reset(NewObject<TZmHMI>());
+  UndoStack.SetRoot(Project.get());
 
   // Commands. Captions are placeholders; the language's form texts replace them.
   auto* alMain = new QObject(this);
@@ -315,8 +316,9 @@ TFormMain::TFormMain(const QStringList& args, QWidget* parent) : QMainWindow(par
   auto* treeLayout = new QVBoxLayout(gbxProject);
   tvProject = new TZmProjectTreeView(gbxProject);
   tvProject->setObjectName(QStringLiteral("tvProject"));
+  tvProject->OnAboutToMove = [this] { DropBefore = ProjectSnapshot(); };
   tvProject->OnMoved = [this](TZmPersistent*) {
-    SetModified(true);
+    ProjectEdited(std::move(DropBefore));
     ShowNodePages();
   };
   connect(tvProject, &QTreeWidget::currentItemChanged, this, [this] { ShowNodePages(); });
@@ -482,17 +484,45 @@ void TFormMain::SceneEdited(TZmScene* scene, TZmSnapshot before, TZmSnapshot aft
   if (UndoStack.Push(scene, std::move(before), std::move(after))) RefreshModified();
 }
 
-void TFormMain::Undo()
+TZmSnapshot TFormMain::ProjectSnapshot() { return TZmUndoStack::ProjectSnapshot(*Project); }
+
+void TFormMain::ProjectEdited(TZmSnapshot before)
 {
-  if (TZmScene* s = UndoStack.Undo())
-    if (ClientPage && ClientPage->EditedScene() == s) ClientPage->SceneReplaced();
-  RefreshModified();
+  if (before.empty()) return;
+  if (UndoStack.PushProject(std::move(before), ProjectSnapshot())) RefreshModified();
 }
 
-void TFormMain::Redo()
+void TFormMain::EditProject(const std::function<void()>& change)
 {
-  if (TZmScene* s = UndoStack.Redo())
-    if (ClientPage && ClientPage->EditedScene() == s) ClientPage->SceneReplaced();
+  TZmSnapshot before = ProjectSnapshot();
+  ++ProjectEditDepth;
+  change();
+  --ProjectEditDepth;
+  ProjectEdited(std::move(before));
+}
+
+void TFormMain::Undo() { ApplyHistory(true); }
+void TFormMain::Redo() { ApplyHistory(false); }
+
+void TFormMain::ApplyHistory(bool undo)
+{
+  if (!(undo ? UndoStack.UndoIsProject() : UndoStack.RedoIsProject())) {
+    const TZmUndoStack::Applied a = undo ? UndoStack.Undo() : UndoStack.Redo();
+    if (a.Scene && ClientPage && ClientPage->EditedScene() == a.Scene) ClientPage->SceneReplaced();
+    RefreshModified();
+    return;
+  }
+  // Every object of the project is read anew: no view may hold one meanwhile.
+  const TZmProjectTreeView::State state = tvProject->SaveState();
+  Closing = true;
+  if (ClientPage) ClientPage->Detach();
+  PageObject = nullptr;
+  if (undo) UndoStack.Undo();
+  else UndoStack.Redo();
+  tvProject->Build(*Project);
+  tvProject->RestoreState(state);
+  Closing = false;
+  ShowNodePages();
   RefreshModified();
 }
 
@@ -549,7 +579,8 @@ void TFormMain::AboutToDestroy(TZmPersistent* object)
       ClientPage->hide();
       SlidePanel(dplRight, 0);
     }
-    UndoStack.Forget(s);
+    // A scene destroyed by a recorded project edit comes back with its undo.
+    if (ProjectEditDepth == 0) UndoStack.Forget(s);
   }
   if (NodeKindOf(object) == TZmNodeKind::Root) UndoStack.Clear();
   // A screen object of the edited scene: the editor lets go of it and of

@@ -74,8 +74,15 @@ public:
   TZmPersistent* PageObject = nullptr;
   void Undo();
   void Redo();
-  // Records a scene edit (the editor and later the pages call it).
+  // Records a scene edit (the editor and the object pages call it).
   void SceneEdited(TZmScene* scene, TZmSnapshot before, TZmSnapshot after);
+  // Runs a change of the project outside one scene (the project pages, the
+  // tree, adding or deleting scenes, groups, stations, alarms) as one undo
+  // step. Objects the change destroys still go through AboutToDestroy.
+  void EditProject(const std::function<void()>& change);
+  // The same in two halves, for a change that spans events.
+  TZmSnapshot ProjectSnapshot();
+  void ProjectEdited(TZmSnapshot before);
   // Shows the pages for the selected tree node.
   void ShowNodePages();
   // Selects the object's tree node and scrolls to it; false when it has none.
@@ -157,7 +164,13 @@ private:
   void ShowOpenError(const QString& path);
   void RouteEdit(int command);
 
+  // Undo or redo: a scene step refreshes the editor, a project step rebuilds
+  // every view from the project read anew.
+  void ApplyHistory(bool undo);
+
   std::unique_ptr<TZmHMI> Project;
+  TZmSnapshot DropBefore;       // the project before a tree drop
+  int ProjectEditDepth = 0;     // inside EditProject: destroyed scenes keep the history
   bool ProjectOpen = false;
   bool Activated = false;
   bool SettingsWritten = false;

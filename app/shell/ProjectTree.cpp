@@ -322,7 +322,9 @@ void TZmProjectTreeView::dropEvent(QDropEvent* e)
 
 bool TZmProjectTreeView::Drop(TZmPersistent* dragged, TZmPersistent* target)
 {
-  if (!Root || !DropNode(dragged, target)) return false;
+  if (!Root || !CanDropNode(dragged, target)) return false;
+  if (OnAboutToMove) OnAboutToMove();
+  if (!DropNode(dragged, target)) return false;
   std::set<const TZmPersistent*> open;
   for (QTreeWidgetItemIterator it(this); *it; ++it)
     if ((*it)->isExpanded() && ObjectOf(*it)) open.insert(ObjectOf(*it));
@@ -338,4 +340,49 @@ bool TZmProjectTreeView::Drop(TZmPersistent* dragged, TZmPersistent* target)
   }
   if (OnMoved) OnMoved(dragged);
   return true;
+}
+
+namespace {
+QString PathOf(const QTreeWidgetItem* item)
+{
+  QStringList parts;
+  for (; item; item = item->parent()) {
+    const QTreeWidgetItem* parent = item->parent();
+    const int at = parent ? parent->indexOfChild(const_cast<QTreeWidgetItem*>(item))
+                          : item->treeWidget()->indexOfTopLevelItem(const_cast<QTreeWidgetItem*>(item));
+    parts.prepend(QString::number(at));
+  }
+  return parts.join('/');
+}
+}  // namespace
+
+TZmProjectTreeView::State TZmProjectTreeView::SaveState() const
+{
+  State s;
+  for (QTreeWidgetItemIterator it(const_cast<TZmProjectTreeView*>(this)); *it; ++it)
+    if ((*it)->isExpanded()) s.Open << PathOf(*it);
+  s.Current = PathOf(currentItem());
+  return s;
+}
+
+void TZmProjectTreeView::RestoreState(const State& state)
+{
+  QTreeWidgetItem* current = nullptr;
+  for (QTreeWidgetItemIterator it(this); *it; ++it) {
+    (*it)->setExpanded(state.Open.contains(PathOf(*it)));
+    if (PathOf(*it) == state.Current) current = *it;
+  }
+  // A node that is gone leaves the selection at its nearest remaining ancestor.
+  if (!current && !state.Current.isEmpty()) {
+    QStringList parts = state.Current.split('/');
+    while (!parts.isEmpty() && !current) {
+      parts.removeLast();
+      for (QTreeWidgetItemIterator it(this); *it && !current; ++it)
+        if (PathOf(*it) == parts.join('/')) current = *it;
+    }
+  }
+  if (current) {
+    setCurrentItem(current);
+    scrollToItem(current);
+  }
 }

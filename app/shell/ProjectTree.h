@@ -2,6 +2,7 @@
 // The project tree: one node per project object, icons drawn in code, and
 // the rules of moving scenes, scene groups and alarms by drag and drop.
 #include <QIcon>
+#include <QStringList>
 #include <QTreeWidget>
 #include <functional>
 
@@ -39,8 +40,18 @@ public:
   // keeping open what was open; the moved node is selected. False when the
   // project did not change.
   bool Drop(TZmPersistent* dragged, TZmPersistent* target);
-  // Runs after a drop moved something (the tree is already rebuilt).
+  // Runs before a drop changes the project, and after it moved something
+  // (the tree is already rebuilt).
+  std::function<void()> OnAboutToMove;
   std::function<void(TZmPersistent* moved)> OnMoved;
+  // Which nodes are open and which is selected, by their places in the tree,
+  // so a tree rebuilt from objects read anew opens as it was.
+  struct State {
+    QStringList Open;
+    QString Current;
+  };
+  State SaveState() const;
+  void RestoreState(const State& state);
 
 protected:
   void dragEnterEvent(QDragEnterEvent* e) override;

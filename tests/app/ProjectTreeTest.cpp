@@ -139,23 +139,26 @@ TEST_F(ProjectTree, ADropRebuildsTheNodesAndKeepsWhatWasOpen)
 
 TEST(UndoStack, StepsTheSavedStateAndBadRecords)
 {
-  std::unique_ptr<TZmScene> scene(NewObject<TZmScene>());
+  std::unique_ptr<TZmHMI> root(NewObject<TZmHMI>());
+  TZmScene* scene = TZmSceneGroup::Create(root->SceneGroups)->AddScene();
+  ASSERT_NE(scene, nullptr);
   TZmUndoStack u;
+  u.SetRoot(root.get());
   EXPECT_TRUE(u.IsClean());
   auto edit = [&](int32_t value) {
-    TZmSnapshot before = TZmUndoStack::Snapshot(scene.get());
+    TZmSnapshot before = TZmUndoStack::Snapshot(scene);
     scene->JumpSceneID = static_cast<uint32_t>(value);
-    return u.Push(scene.get(), before, TZmUndoStack::Snapshot(scene.get()));
+    return u.Push(scene, before, TZmUndoStack::Snapshot(scene));
   };
   EXPECT_FALSE(edit(0)) << "no change, no step";
   EXPECT_TRUE(edit(1));
   EXPECT_TRUE(edit(2));
   EXPECT_FALSE(u.IsClean());
   u.MarkClean();
-  EXPECT_EQ(u.Undo(), scene.get());
+  EXPECT_EQ(u.Undo().Scene, scene);
   EXPECT_EQ(scene->JumpSceneID, 1u);
   EXPECT_FALSE(u.IsClean());
-  EXPECT_EQ(u.Redo(), scene.get());
+  EXPECT_EQ(u.Redo().Scene, scene);
   EXPECT_TRUE(u.IsClean());
   // A new edit after an undo drops the redo steps; the saved state is then out of reach.
   u.Undo();
@@ -165,12 +168,58 @@ TEST(UndoStack, StepsTheSavedStateAndBadRecords)
   u.Undo();
   EXPECT_FALSE(u.IsClean());
   // A record that does not read is refused and the scene stays as it was.
-  const TZmSnapshot good = TZmUndoStack::Snapshot(scene.get());
+  const TZmSnapshot good = TZmUndoStack::Snapshot(scene);
   TZmSnapshot bad(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(good.size() / 2));
-  EXPECT_FALSE(TZmUndoStack::Restore(scene.get(), bad));
-  EXPECT_EQ(TZmUndoStack::Snapshot(scene.get()), good);
-  // A scene about to go takes its steps with it.
-  u.Forget(scene.get());
+  EXPECT_FALSE(TZmUndoStack::Restore(scene, bad));
+  EXPECT_EQ(TZmUndoStack::Snapshot(scene), good);
+  // A scene destroyed outside the history takes every step with it.
+  u.Forget(scene);
   EXPECT_FALSE(u.CanUndo());
   EXPECT_FALSE(u.CanRedo());
+  // A scene that is not the project's is no step.
+  std::unique_ptr<TZmScene> loose(NewObject<TZmScene>());
+  TZmSnapshot before = TZmUndoStack::Snapshot(loose.get());
+  loose->JumpSceneID = 9;
+  EXPECT_FALSE(u.Push(loose.get(), before, TZmUndoStack::Snapshot(loose.get())));
+}
+
+TEST(UndoStack, SceneStepsFollowTheirSceneThroughProjectSteps)
+{
+  // A project step reads every scene anew; the scene steps around it must
+  // still find their scene, by its place.
+  std::unique_ptr<TZmHMI> root(NewObject<TZmHMI>());
+  TZmSceneGroup* g = TZmSceneGroup::Create(root->SceneGroups);
+  g->AddScene();
+  g->AddScene();
+  TZmUndoStack u;
+  u.SetRoot(root.get());
+  auto sceneEdit = [&](size_t at, uint32_t value) {
+    TZmScene* s = root->SceneGroups->Item(0)->Item(at);
+    TZmSnapshot before = TZmUndoStack::Snapshot(s);
+    s->JumpSceneID = value;
+    return u.Push(s, before, TZmUndoStack::Snapshot(s));
+  };
+  ASSERT_TRUE(sceneEdit(1, 7));
+  TZmSnapshot before = TZmUndoStack::ProjectSnapshot(*root);
+  root->Title = "Renamed";
+  root->SceneGroups->Item(0)->AddScene();
+  ASSERT_TRUE(u.PushProject(before, TZmUndoStack::ProjectSnapshot(*root)));
+  ASSERT_TRUE(sceneEdit(1, 8));
+  EXPECT_FALSE(u.UndoIsProject());
+  EXPECT_EQ(u.Undo().Scene, root->SceneGroups->Item(0)->Item(1));
+  EXPECT_TRUE(u.UndoIsProject());
+  const TZmUndoStack::Applied p = u.Undo();
+  EXPECT_TRUE(p.Done && p.Project);
+  EXPECT_EQ(root->Title, "");
+  EXPECT_EQ(root->SceneGroups->Item(0)->Count(), 2u);
+  EXPECT_EQ(root->SceneGroups->Item(0)->Item(1)->JumpSceneID, 7u);
+  const TZmUndoStack::Applied s = u.Undo();
+  ASSERT_TRUE(s.Done);
+  EXPECT_EQ(s.Scene, root->SceneGroups->Item(0)->Item(1));
+  EXPECT_EQ(s.Scene->JumpSceneID, 0u);
+  // And forward again to the end.
+  while (u.CanRedo()) ASSERT_TRUE(u.Redo().Done);
+  EXPECT_EQ(root->Title, "Renamed");
+  EXPECT_EQ(root->SceneGroups->Item(0)->Count(), 3u);
+  EXPECT_EQ(root->SceneGroups->Item(0)->Item(1)->JumpSceneID, 8u);
 }
