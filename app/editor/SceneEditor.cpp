@@ -269,6 +269,7 @@ void TFrameEditScene::SetReadout(const QString& text)
 {
   ReadoutText = text;
   gbxCaption->setTitle(text);
+  if (OnReadout) OnReadout(text);
 }
 
 QString TFrameEditScene::Readout() const { return ReadoutText; }
@@ -620,6 +621,16 @@ void TFrameEditScene::MouseMove(QPoint p, Qt::MouseButtons buttons, Qt::Keyboard
       TZmComponent* hit = HitTest(p, kind, true);
       ccEdit->setCursor(hit ? HandleCursor(kind) : Qt::CrossCursor);
       CanvasHint = hit ? QString::fromStdString(hit->GetInfoText(2)) : QString();
+      if (OnHover) {
+        // What the pointer is on: its kind, and what it is bound to.
+        QString status;
+        if (hit) {
+          const QString line = CanvasHint.section('\n', 0, 0);
+          status = Text(hit->GetTypeTextID());
+          if (!line.isEmpty()) status = status.isEmpty() ? line : status + QStringLiteral(" : ") + line;
+        }
+        OnHover(status);
+      }
       SetReadout(QStringLiteral("%1 , %2").arg(p.x()).arg(p.y()));
       return ShowHint();
     }

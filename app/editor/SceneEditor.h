@@ -115,6 +115,10 @@ public:
   // Runs for each object the editor is about to destroy (deleted, or a
   // group dissolved), while it still exists: other views let go of it.
   std::function<void(TZmPersistent*)> OnAboutToDestroy;
+  // Runs when the read-out (zoom, coordinates, sizes, key names) changes,
+  // and with the hint of the object under the pointer (empty when none).
+  std::function<void(const QString&)> OnReadout;
+  std::function<void(const QString&)> OnHover;
   // Runs when pasting failed, with the reason.
   std::function<void(const QString&)> OnPasteError;
   // Runs when the property page should show another object (a selected
@@ -191,6 +195,7 @@ private:
   void PaintInfoLines(QPainter& p, TZmComponent* c, QPoint at) const;
 
   QString ReadoutText;
+  QSize PreviewSize;  // of the object a drawing tool shows, for the read-out
   QElapsedTimer LastResize;  // page shown or resized: the zoom may refit
   QSize FittedSize;          // the page's size when the zoom was last set
 };

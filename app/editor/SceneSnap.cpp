@@ -116,17 +116,21 @@ QPoint TFrameEditScene::SnapPoint(QPoint p) const
 QPoint TFrameEditScene::SnapMove(const TZmRectValue& b, QPoint d, std::vector<int32_t>* cols, std::vector<int32_t>* rows) const
 {
   int32_t dx = d.x(), dy = d.y();
+  bool snappedX = false, snappedY = false;
   if (Options && Options->SnapToObjects) {
+    int colsFound = 0, rowsFound = 0;
     const int32_t gx = Options->SnapGap.x(), gy = Options->SnapGap.y();
     auto col = [&](int32_t x, uint32_t mask, auto apply) {
       const int32_t line = Snap.FindColumn(x, kSnapTolerance, mask);
       if (line < 0) return;
+      ++colsFound;
       dx = apply(line);
       if (cols) cols->push_back(line);
     };
     auto row = [&](int32_t y, uint32_t mask, auto apply) {
       const int32_t line = Snap.FindRow(y, kSnapTolerance, mask);
       if (line < 0) return;
+      ++rowsFound;
       dy = apply(line);
       if (rows) rows->push_back(line);
     };
@@ -141,10 +145,15 @@ QPoint TFrameEditScene::SnapMove(const TZmRectValue& b, QPoint d, std::vector<in
     row(b.Bottom + dy + gy, 2, [&](int32_t l) { return l - b.Bottom - gy; });
     row(b.Bottom + dy, 8, [&](int32_t l) { return l - b.Bottom; });
     row(b.Top + dy, 2, [&](int32_t l) { return l - b.Top; });
-  } else if (Options && Options->SnapToGrid) {
+    snappedX = colsFound > 0;
+    snappedY = rowsFound > 0;
+  }
+  // Objects take precedence; along an axis where no object line is near, the
+  // grid that placing snaps to holds for moving too.
+  if (Options && Options->SnapToGrid) {
     const int32_t sx = std::max(1, Options->SnapSize.x()), sy = std::max(1, Options->SnapSize.y());
-    dx -= (b.Left + dx) % sx;
-    dy -= (b.Top + dy) % sy;
+    if (!snappedX) dx -= (b.Left + dx) % sx;
+    if (!snappedY) dy -= (b.Top + dy) % sy;
   }
   return {dx, dy};
 }
@@ -153,17 +162,20 @@ QPoint TFrameEditScene::SnapResize(const TZmRectValue& b, int32_t kind, QPoint d
                                    std::vector<int32_t>* rows) const
 {
   int32_t dx = d.x(), dy = d.y();
+  bool snappedX = false, snappedY = false;
   if (Options && Options->SnapToObjects) {
     const int32_t gx = Options->SnapGap.x(), gy = Options->SnapGap.y();
     auto col = [&](int32_t x, uint32_t mask, int32_t shift) {
       const int32_t line = Snap.FindColumn(x, kSnapTolerance, mask);
       if (line < 0) return;
+      snappedX = true;
       dx = line + shift;
       if (cols) cols->push_back(line);
     };
     auto row = [&](int32_t y, uint32_t mask, int32_t shift) {
       const int32_t line = Snap.FindRow(y, kSnapTolerance, mask);
       if (line < 0) return;
+      snappedY = true;
       dy = line + shift;
       if (rows) rows->push_back(line);
     };
@@ -183,13 +195,14 @@ QPoint TFrameEditScene::SnapResize(const TZmRectValue& b, int32_t kind, QPoint d
       row(b.Bottom + dy + gy, 2, -b.Bottom - gy);
       row(b.Bottom + dy, 8, -b.Bottom);
     }
-  } else if (Options && Options->SnapToGrid) {
+  }
+  if (Options && Options->SnapToGrid) {
     // The edge that follows the handle lands on the grid; a left or top
     // handle must not be snapped by where the opposite edge ends up.
     const int32_t sx = std::max(1, Options->SnapSize.x()), sy = std::max(1, Options->SnapSize.y());
     const Edges e = HandleEdges(kind);
-    if (e.L != e.R) dx -= ((e.L ? b.Left : b.Right) + dx) % sx;
-    if (e.T != e.B) dy -= ((e.T ? b.Top : b.Bottom) + dy) % sy;
+    if (e.L != e.R && !snappedX) dx -= ((e.L ? b.Left : b.Right) + dx) % sx;
+    if (e.T != e.B && !snappedY) dy -= ((e.T ? b.Top : b.Bottom) + dy) % sy;
   }
   return {dx, dy};
 }

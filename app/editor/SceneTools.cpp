@@ -59,8 +59,11 @@ void TFrameEditScene::ToolPreview(int32_t n)
   // The object is made, drawn over a copy of the scene and destroyed again
   // within this one event: a preview never stays in the scene.
   CopySurface(*SceneImage, *ScreenImage);
+  PreviewSize = QSize();
   if (TZmComponent* c = CreateToolObject(ToolCode, *Scene, ToolPoints(n))) {
     c->MoveHandle(ScreenImage.get(), kBody, 0, 0);
+    const TZmRectValue r = c->GetBounds();
+    PreviewSize = QSize(r.Right - r.Left + 1, r.Bottom - r.Top + 1);
     delete c;
   }
   ccEdit->update();
@@ -200,10 +203,14 @@ void TFrameEditScene::ToolMove(QPoint p, Qt::MouseButtons buttons, Qt::KeyboardM
   else if (PointCount >= 2 || kind == TZmToolKind::ManyPoints) SetReadout(at(live));
   else if (ToolCode == 1)
     SetReadout(QStringLiteral("[%1 , %2] [%3 , %4]").arg(Points[0].x()).arg(Points[0].y()).arg(Points[1].x()).arg(Points[1].y()));
-  else
-    SetReadout(QStringLiteral("[%1 , %2] [%3 x %4]")
-                   .arg(Points[0].x()).arg(Points[0].y())
-                   .arg(std::abs(Points[1].x() - Points[0].x())).arg(std::abs(Points[1].y() - Points[0].y())));
+  else {
+    // The size the object will have: shapes take both points, controls end
+    // a pixel before the second, so the distance alone would be a pixel off
+    // for one of them.
+    const QSize size = PreviewSize.isValid() ? PreviewSize
+                                             : QSize(std::abs(Points[1].x() - Points[0].x()), std::abs(Points[1].y() - Points[0].y()));
+    SetReadout(QStringLiteral("[%1 , %2] [%3 x %4]").arg(Points[0].x()).arg(Points[0].y()).arg(size.width()).arg(size.height()));
+  }
 }
 
 void TFrameEditScene::ToolUp(QPoint p, Qt::KeyboardModifiers mods)

@@ -8,6 +8,7 @@
 #include <QPainterPath>
 #include <QPixmap>
 #include <QScrollArea>
+#include <QStyle>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <map>
@@ -390,6 +391,19 @@ TFrameToolPalette::TFrameToolPalette(QWidget* parent) : QWidget(parent)
   setMinimumWidth(160);
   resize(160, 481);
   Cursor();
+}
+
+void TFrameToolPalette::FitWidthToCaptions()
+{
+  int widest = 0;
+  for (TZmPaletteButton* b : findChildren<TZmPaletteButton*>()) {
+    QFont f = b->font();
+    f.setBold(true);  // headers are bold, and bold is the wider
+    widest = std::max(widest, QFontMetrics(f).horizontalAdvance(b->text().remove(QLatin1Char('&'))));
+  }
+  // Picture and margins of a row, the scroll bar and the group box frame.
+  const int needed = widest + 22 + 8 + style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 16;
+  setMinimumWidth(std::clamp(needed, 160, 320));
 }
 
 void TFrameToolPalette::UpdateCaption()

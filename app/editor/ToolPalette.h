@@ -42,6 +42,9 @@ public:
   explicit TFrameToolPalette(QWidget* parent = nullptr);
   // The cursor command: back to the selection tool.
   void Cursor();
+  // The width that shows every caption of the current language whole, from
+  // the design width (160) up to 320; the host sizes itself by it.
+  void FitWidthToCaptions();
   // The tool follows the category list's selected button (the selection
   // tool when none is selected).
   void ToolCommand();

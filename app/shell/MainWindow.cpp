@@ -24,6 +24,7 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QStandardPaths>
 #include <QStyle>
 #include <QThread>
@@ -34,6 +35,7 @@
 #include <QVBoxLayout>
 
 #include "app/dialogs/About.h"
+#include "app/dialogs/FormModel.h"
 #include "app/shell/DynamicPanel.h"
 #include "app/shell/LanguageUi.h"
 #include "app/shell/ProjectTree.h"
@@ -66,7 +68,6 @@ enum : int {
   kPasteFailedText = 2060,
   kNewCaption = 1100,
   kAboutCaption = 1106,
-  kModelsLabel = 1101,
 };
 
 // Tool-bar pictures the platform style has none of, drawn here so that no
@@ -251,7 +252,7 @@ TFormMain::TFormMain(const QStringList& args, QWidget* parent) : QMainWindow(par
   miFile = menuBar()->addMenu(QStringLiteral("File"));
   miFile->setObjectName(QStringLiteral("miFile"));
   miFile->addActions({actNewFile, actOpenFile, actSaveFile, actSaveAsFile, actCloseFile});
-  miFile->addSeparator();
+  QAction* fileEnd = miFile->addSeparator();
   miFile->addAction(actExit);
   miEdit = menuBar()->addMenu(QStringLiteral("Edit"));
   miEdit->setObjectName(QStringLiteral("miEdit"));
@@ -347,14 +348,31 @@ TFormMain::TFormMain(const QStringList& args, QWidget* parent) : QMainWindow(par
   dplBottom->hide();
   setCentralWidget(central);
 
+  // The status bar: command hints on the left, the scene editor's read-out
+  // (zoom, coordinates, sizes, keys) on the right.
+  statusBar()->setObjectName(QStringLiteral("sbMain"));
+  lblReadout = new QLabel(statusBar());
+  lblReadout->setObjectName(QStringLiteral("lblReadout"));
+  lblReadout->setMinimumWidth(160);
+  statusBar()->addPermanentWidget(lblReadout);
+
   // Settings.
   TZmRegistry registry(TZmRegistry::Read);
   Settings.Exchange(registry);
   EditOptions.DrawLine400 = Settings.DrawLine400;
   Recent.Menu = pmOpenFile;
   Recent.Anchor = actOpenFile;
+  Recent.FileMenu = miFile;
+  Recent.FileEnd = fileEnd;
   Recent.OnOpen = [this](const QString& path) { OpenRecent(path); };
   Recent.LoadFromText(Settings.RecentProject);
+  // A width the panel could not show (a damaged value) gives the default.
+  if (Settings.TreeWidth < 80 || Settings.TreeWidth > 2000) Settings.TreeWidth = 280;
+  if (!Settings.WindowGeometry.isEmpty())
+    restoreGeometry(QByteArray::fromBase64(Settings.WindowGeometry.toLatin1()));
+  connect(splClient, &QSplitter::splitterMoved, this, [this] {
+    if (!dplLeft->isHidden() && !dplLeft->Sliding() && dplLeft->width() > 0) Settings.TreeWidth = dplLeft->width();
+  });
   Recent.RebuildMenu(TZmRecentFile::kMax);
 
   BuildLanguageMenu(miLanguage, [this](int id) { SwitchLanguage(id); });
@@ -377,8 +395,20 @@ TFormMain::TFormMain(const QStringList& args, QWidget* parent) : QMainWindow(par
   // left showing the name of its component.
   TranslateComponent(this);
   ApplyLanguageFont(this);
+  UpdateActionTips();
   UpdateCaption();
   UpdateActions();
+}
+
+void TFormMain::UpdateActionTips()
+{
+  // What a command does, shown in the status bar while the pointer is on it.
+  for (QAction* a : findChildren<QAction*>()) {
+    if (a->isSeparator() || a->menu()) continue;
+    QString tip = a->text().remove(QLatin1Char('&'));
+    if (!a->shortcut().isEmpty()) tip += QStringLiteral("  (%1)").arg(a->shortcut().toString(QKeySequence::NativeText));
+    a->setStatusTip(tip);
+  }
 }
 
 TFormMain::~TFormMain()
@@ -406,6 +436,7 @@ void TFormMain::WriteSettings()
   SettingsWritten = true;
   Settings.RecentProject = Recent.Text();
   Settings.DrawLine400 = EditOptions.DrawLine400;
+  Settings.WindowGeometry = QString::fromLatin1(saveGeometry().toBase64());
   TZmRegistry registry(TZmRegistry::Write);
   Settings.Exchange(registry);
   registry.Sync();
@@ -788,29 +819,12 @@ void TFormMain::ProjectLoaded(const QString& fileName)
 
 const TZmModel* TFormMain::ModelDialog()
 {
-  QDialog d(this);
-  d.setObjectName(QStringLiteral("FormNewModel"));
+  TFormModel d(this);
   d.setWindowTitle(Text(kNewCaption));
-  auto* column = new QVBoxLayout(&d);
-  column->addWidget(new QLabel(Text(kModelsLabel), &d));
-  auto* list = new QListWidget(&d);
-  std::vector<const TZmModel*> models;
-  for (size_t i = 0; i < TZmModels::Global().Count(); ++i) {
-    const TZmModel* m = TZmModels::Global().Item(i);
-    if (!m || !m->Valid) continue;
-    models.push_back(m);
-    list->addItem(Q(m->Name) + (m->Description.empty() ? QString() : QStringLiteral(" - ") + Q(m->Description)));
-  }
-  if (!models.empty()) list->setCurrentRow(0);
-  column->addWidget(list);
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &d);
-  connect(buttons, &QDialogButtonBox::accepted, &d, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, &d, &QDialog::reject);
-  connect(list, &QListWidget::itemDoubleClicked, &d, &QDialog::accept);
-  column->addWidget(buttons);
+  ApplyLanguageFont(&d);
+  d.Fill();
   TZmPromptScope busy(Prompts());
-  if (d.exec() != QDialog::Accepted || list->currentRow() < 0) return nullptr;
-  return models[static_cast<size_t>(list->currentRow())];
+  return d.exec() == QDialog::Accepted ? d.Chosen() : nullptr;
 }
 
 bool TFormMain::NewProject()
@@ -936,6 +950,8 @@ void TFormMain::SwitchLanguage(int id)
   ApplyLanguageFont(this);
   LoadDataFolders();
   UpdateLanguageMenuChecks(miLanguage);
+  UpdateActionTips();
+  if (RightPage) RightPage->FitWidthToCaptions();
   UpdateCaption();
   emit languageChanged();
   QApplication::restoreOverrideCursor();
@@ -961,7 +977,7 @@ void TFormMain::ClearProjectTree()
 void TFormMain::BuildProjectTree()
 {
   tvProject->Build(*Project);
-  SlidePanel(dplLeft, 280);
+  SlidePanel(dplLeft, Settings.TreeWidth);
 }
 
 void TFormMain::SlidePanel(TZmDynamicPanel* panel, int target)
@@ -980,7 +996,16 @@ void TFormMain::SlidePanel(TZmDynamicPanel* panel, int target)
     return;
   }
   panel->show();
-  if (panel == dplLeft) panel->resize(target, panel->height());
+  // The splitter gives the room: the panel gets its width from the widest part.
+  QList<int> sizes = splClient->sizes();
+  if (at >= 0 && at < sizes.size()) {
+    const int widest = int(std::max_element(sizes.begin(), sizes.end()) - sizes.begin());
+    if (widest != at) {
+      sizes[widest] += sizes[at] - target;
+      sizes[at] = target;
+      splClient->setSizes(sizes);
+    }
+  }
 }
 
 bool TFormMain::SelectNode(TZmPersistent* object)
@@ -1020,6 +1045,11 @@ void TFormMain::ShowNodePages()
         if (RightPage) RightPage->Cursor();
       };
       ClientPage->OnShowObject = [this](TZmPersistent* o) { ShowObjectPage(o); };
+      ClientPage->OnReadout = [this](const QString& text) { lblReadout->setText(text); };
+      ClientPage->OnHover = [this](const QString& hint) {
+        if (hint.isEmpty()) statusBar()->clearMessage();
+        else statusBar()->showMessage(hint);
+      };
       ClientPage->OnAboutToDestroy = [this](TZmPersistent* o) { AboutToDestroy(o); };
       ClientPage->OnPasteError = [](const QString& why) {
         MessageBoxText(FormatText(kPasteFailedText, {Utf8(why)}), kCaption, ZmMb::Ok | ZmMb::IconError);
@@ -1030,6 +1060,7 @@ void TFormMain::ShowNodePages()
       dplRight->layout()->addWidget(RightPage);
       dplRight->HiddenWhileSliding = RightPage;
       TranslateComponent(RightPage);
+      RightPage->FitWidthToCaptions();
       RightPage->OnToolChanged = [this](int32_t code) {
         if (ClientPage) ClientPage->SetTool(code);
       };

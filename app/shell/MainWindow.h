@@ -17,6 +17,7 @@
 
 class QAction;
 class QGroupBox;
+class QLabel;
 class QMenu;
 class QSplitter;
 class QTimer;
@@ -91,6 +92,7 @@ public:
   // The scene editor when it is showing that scene, else none.
   TFrameEditScene* SceneEditorFor(const TZmScene* scene) const;
   void UpdateEditActions();
+  void UpdateActionTips();
   bool SaveFile(const QString& path);
   bool Save();
   bool SaveAs();
@@ -137,6 +139,7 @@ public:
   QWidget *pnlClient, *dplBottom;
   QSplitter* splClient;
   QGroupBox* gbxProject;
+  QLabel* lblReadout;
   TZmProjectTreeView* tvProject;
 
 signals:

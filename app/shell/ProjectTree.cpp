@@ -245,12 +245,14 @@ void TZmProjectTreeView::Build(TZmHMI& root)
   Root = &root;
   auto add = [](QTreeWidgetItem* parent, TZmPersistent* object, TZmNodeKind kind, const QString& text, int image) {
     auto* item = new QTreeWidgetItem(parent, {text});
+    item->setToolTip(0, text);  // the panel may be narrower than the name
     item->setData(0, kObjectRole, QVariant::fromValue(reinterpret_cast<quintptr>(object)));
     item->setData(0, kKindRole, static_cast<int>(kind));
     item->setIcon(0, ProjectImage(image));
     return item;
   };
   auto* top = new QTreeWidgetItem(this, {Q(root.GetDisplayName())});
+  top->setToolTip(0, top->text(0));
   top->setData(0, kObjectRole, QVariant::fromValue(reinterpret_cast<quintptr>(static_cast<TZmPersistent*>(&root))));
   top->setData(0, kKindRole, static_cast<int>(TZmNodeKind::Root));
   top->setIcon(0, ProjectImage(0));

@@ -60,8 +60,46 @@ void TZmRecentFile::Remove(const QString& path)
   RebuildMenu(kMax);
 }
 
+namespace {
+const char* const kRecentEntry = "kestravaRecentEntry";
+}  // namespace
+
+void TZmRecentFile::RebuildFileMenu(int max)
+{
+  if (!FileMenu || !FileEnd || !OnOpen) return;
+  for (QAction* a : FileMenu->actions())
+    if (a->property(kRecentEntry).toBool()) {
+      FileMenu->removeAction(a);
+      delete a;
+    }
+  bool first = true;
+  for (int i = 0; i < std::min<int>(static_cast<int>(Files.size()), max); ++i) {
+    const QString file = Files[i];
+    if (!QFileInfo(file).isFile()) continue;
+    if (first) {
+      // The entries stand apart from the commands above them.
+      auto* sep = new QAction(FileMenu);
+      sep->setSeparator(true);
+      sep->setProperty(kRecentEntry, true);
+      FileMenu->insertAction(FileEnd, sep);
+      first = false;
+    }
+    QString shown = QDir::toNativeSeparators(file);
+    shown.replace('&', QLatin1String("&&"));
+    auto* a = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(shown), FileMenu);
+    a->setProperty(kRecentEntry, true);
+    a->setToolTip(file);
+    a->setStatusTip(file);
+    a->setData(file);
+    auto open = OnOpen;
+    QObject::connect(a, &QAction::triggered, FileMenu, [open, file] { open(file); });
+    FileMenu->insertAction(FileEnd, a);
+  }
+}
+
 void TZmRecentFile::RebuildMenu(int max)
 {
+  RebuildFileMenu(max);
   if (!Menu || !Anchor || !OnOpen) return;
   QMenu* menu = Menu;
   QList<QAction*> actions = menu->actions();

@@ -18,6 +18,10 @@ public:
   QMenu* Menu = nullptr;
   QAction* Anchor = nullptr;
   std::function<void(const QString&)> OnOpen;
+  // The File menu lists the same files, numbered from 1 as desktop programs
+  // do, just before FileEnd (the separator above Exit).
+  QMenu* FileMenu = nullptr;
+  QAction* FileEnd = nullptr;
   // Paths compare without regard to case only where the file system does.
   Qt::CaseSensitivity Case = DefaultCase();
 
@@ -36,4 +40,5 @@ public:
   // each of the first max files that exists (numbers of missing files are
   // not reused).
   void RebuildMenu(int max = kMax);
+  void RebuildFileMenu(int max = kMax);
 };

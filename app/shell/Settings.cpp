@@ -49,6 +49,8 @@ void TZmAppSettings::Exchange(TZmRegistry& r)
   r.ExchangeString(QStringLiteral("\\VCOM"), QStringLiteral("COM2"), Com2);
   r.ExchangeBinary(QStringLiteral("\\VCOM"), QStringLiteral("OffLine"), OffLine);
   r.ExchangeString(QStringLiteral("\\VCOM"), QStringLiteral("PORT"), Port);
+  r.ExchangeString(QStringLiteral("\\Window"), QStringLiteral("Geometry"), WindowGeometry);
+  r.ExchangeBinary(QStringLiteral("\\Window"), QStringLiteral("TreeWidth"), TreeWidth);
 }
 
 int32_t ReadLanguageId()

@@ -38,6 +38,10 @@ struct TZmAppSettings {
   QString Com1, Com2;
   int32_t OffLine = 0;
   QString Port;
+  // The window as the user left it: its geometry (Qt's own form, in base64)
+  // and the width of the project panel.
+  QString WindowGeometry;
+  int32_t TreeWidth = 280;
 
   void Exchange(TZmRegistry& registry);
 };

@@ -1,4 +1,5 @@
 #include <QComboBox>
+#include <QListWidget>
 #include <QLabel>
 #include <QPushButton>
 #include <QFile>
@@ -18,6 +19,7 @@
 
 #include "AppSupport.h"
 #include "app/dialogs/About.h"
+#include "app/dialogs/FormModel.h"
 #include "app/shell/DynamicPanel.h"
 #include "app/shell/MainWindow.h"
 #include "app/shell/ProjectTree.h"
@@ -257,6 +259,30 @@ TEST_F(MainWindow, SettingsAreWrittenBackOnce)
   EXPECT_EQ(s.Port, "/dev/ttyUSB3");
 }
 
+TEST_F(MainWindow, TheWindowAndItsProjectPanelOpenAsTheyWereLeft)
+{
+  {
+    TFormMain w;
+    w.show();
+    w.resize(1010, 705);
+    QApplication::processEvents();
+    w.Settings.TreeWidth = 333;  // as the splitter records a drag
+  }
+  {
+    TFormMain w;
+    w.show();
+    QApplication::processEvents();
+    EXPECT_EQ(w.size(), QSize(1010, 705));
+    ASSERT_TRUE(w.OpenFile(Demo, false));
+    for (int i = 0; i < 200 && w.dplLeft->Sliding(); ++i) QTest::qWait(10);
+    QApplication::processEvents();
+    EXPECT_EQ(w.dplLeft->width(), 333);
+    w.Settings.TreeWidth = 5;  // a value no panel could show
+  }
+  TFormMain w;
+  EXPECT_EQ(w.Settings.TreeWidth, 280);
+}
+
 TEST_F(MainWindow, LanguageSwitchStoresTheChoice)
 {
   TFormMain w;
@@ -335,11 +361,12 @@ TEST_F(MainWindow, GrabToPng)
   w.UpdateCaption();
   w.show();
   ASSERT_TRUE(w.OpenFile(Demo, false));
-  // The recent files go under the Open button, and only there.
+  // The recent files go under the Open button, and into the File menu above
+  // Exit (a separator and two entries).
   ASSERT_EQ(w.pmOpenFile->actions().size(), 4);
   EXPECT_EQ(w.pmOpenFile->actions()[2]->toolTip(), Demo);
   EXPECT_EQ(w.pmOpenFile->actions()[3]->toolTip(), Other);
-  EXPECT_EQ(w.miFile->actions().size(), 7);
+  EXPECT_EQ(w.miFile->actions().size(), 10);
   QApplication::processEvents();
   QPixmap shot = w.grab();
   ASSERT_FALSE(shot.isNull());
@@ -682,4 +709,17 @@ TEST_F(MainWindow, TheAboutBoxIsMadeOnceAndLeavesTheWindowUsable)
   w.actAbout->trigger();
   EXPECT_EQ(w.FormAbout, about) << "kept for the next time";
   EXPECT_TRUE(about->isVisible());
+}
+
+TEST_F(MainWindow, TheModelChooserShowsEveryDescriptionWhole)
+{
+  TFormModel d;
+  d.Fill();
+  d.show();
+  QApplication::processEvents();
+  ASSERT_GT(d.lvModel->count(), 0);
+  EXPECT_NE(d.Chosen(), nullptr);
+  const QFontMetrics fm(d.lvModel->font());
+  for (int i = 0; i < d.lvModel->count(); ++i)
+    EXPECT_LE(fm.horizontalAdvance(d.lvModel->item(i)->text()), d.lvModel->viewport()->width()) << i;
 }

@@ -10,6 +10,9 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QScrollArea>
+#include <QLabel>
+#include <QStatusBar>
+#include <QTreeWidgetItemIterator>
 #include <QTest>
 
 #include "EditorFixture.h"
@@ -251,6 +254,19 @@ TEST_F(SceneEditor, SnapToObjectsAndGrid)
   Drag(e, {45, 110}, {48, 113});  // left 41 -> snapped down to 40
   EXPECT_EQ(b->Rect.Left, 40);
   EXPECT_EQ(b->Rect.Top % 8, 0);
+  // Both on, as a new user has them: an object line near wins along its
+  // axis; along the other the grid holds, as it does for placing.
+  W->EditOptions.SnapToObjects = 1;
+  const TZmRectValue was = b->Rect;
+  Drag(e, {was.Left + 5, was.Top + 5}, {was.Left + 5 + 37, was.Top + 5 + 29});  // far from a's lines
+  EXPECT_EQ(b->Rect.Left % 8, 0) << b->Rect.Left;
+  EXPECT_EQ(b->Rect.Top % 8, 0) << b->Rect.Top;
+  const TZmRectValue mid = b->Rect;
+  // Left edge brought one pixel past a's right edge plus the gap: x snaps to
+  // the gap (38), y (moved by 13) lands on the grid.
+  Drag(e, {mid.Left + 5, mid.Top + 5}, {38 + 1 + 5, mid.Top + 5 + 13});
+  EXPECT_EQ(b->Rect.Left, 38);
+  EXPECT_EQ(b->Rect.Top % 8, 0) << b->Rect.Top;
 }
 
 TEST_F(SceneEditor, CopyAndPasteBetweenScenes)
@@ -1050,4 +1066,60 @@ TEST_F(SceneEditor, HitTestingReadsThePickMapThenTheBounds)
   int32_t kind = -1;
   EXPECT_EQ(e->HitTest({30, 70}, kind, true), nullptr);
   EXPECT_EQ(e->HitTest({30, 70}, kind, false), b);
+}
+
+TEST_F(SceneEditor, PlacingShowsTheSizeTheObjectGets)
+{
+  // Shapes take both points as corners, controls end a pixel before the
+  // second one: the read-out while dragging tells the stored size for both.
+  NewProject();
+  TFrameEditScene* e = Show(SceneAt(0));
+  for (int32_t tool : {3, 2, 0x40005, 9, 0x10000, 0x30002}) {
+    e->SetTool(tool);
+    e->MouseDown({16, 16}, Qt::LeftButton, Qt::NoModifier);
+    e->MouseMove({56, 40}, Qt::LeftButton, Qt::NoModifier);
+    const QString shown = e->Readout();
+    e->MouseUp({56, 40}, Qt::LeftButton, Qt::NoModifier);
+    e->SetTool(-1);
+    TZmComponent* c = SceneAt(0)->ComponentGroup->Members.back();
+    const TZmRectValue r = c->GetBounds();
+    EXPECT_EQ(shown, QString("[16 , 16] [%1 x %2]").arg(r.Right - r.Left + 1).arg(r.Bottom - r.Top + 1))
+        << "tool " << std::hex << tool;
+  }
+}
+
+TEST_F(SceneEditor, TheStatusBarCarriesTheReadoutAndHints)
+{
+  NewProject();
+  TFrameEditScene* e = Show(SceneAt(0));
+  TZmComponent* a = Place(e, 3, {10, 10}, {40, 30});
+  ASSERT_NE(a, nullptr);
+  e->Selection.Clear();
+  e->Refresh();
+  e->MouseMove({70, 60}, Qt::NoButton, Qt::NoModifier);
+  EXPECT_EQ(W->lblReadout->text(), "70 , 60");
+  EXPECT_TRUE(W->statusBar()->currentMessage().isEmpty());
+  e->MouseMove({10, 20}, Qt::NoButton, Qt::NoModifier);  // on the rectangle's edge
+  EXPECT_FALSE(W->statusBar()->currentMessage().isEmpty());
+  EXPECT_TRUE(W->statusBar()->currentMessage().startsWith(Text(a->GetTypeTextID()))) << W->statusBar()->currentMessage().toStdString();
+  // Commands say what they do, with their keys.
+  EXPECT_TRUE(W->actCompiler->statusTip().contains("F8")) << W->actCompiler->statusTip().toStdString();
+  EXPECT_FALSE(W->actSaveFile->statusTip().isEmpty());
+}
+
+TEST_F(SceneEditor, LongCaptionsCanBeReadWhole)
+{
+  NewProject();
+  Show(SceneAt(0));
+  // The palette is as wide as its longest caption; tree nodes tell their
+  // whole name when the panel is too narrow for it.
+  ASSERT_NE(W->RightPage, nullptr);
+  int widest = 0;
+  for (auto* b : W->RightPage->findChildren<TZmPaletteButton*>())
+    widest = std::max(widest, QFontMetrics(b->font()).horizontalAdvance(b->text().remove('&')));
+  EXPECT_GE(W->RightPage->minimumWidth(), std::min(widest + 30, 320));
+  for (QTreeWidgetItemIterator it(W->tvProject); *it; ++it)
+    if (TZmProjectTreeView::ObjectOf(*it)) {
+      EXPECT_EQ((*it)->toolTip(0), (*it)->text(0));
+    }
 }

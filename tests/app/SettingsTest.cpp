@@ -162,6 +162,31 @@ TEST_F(Recent, TextAndMenu)
   Touch(Dir, "b&c.ksv");
   list.RebuildMenu();
   EXPECT_EQ(menu.actions()[3]->text(), "&1 : " + QString(b).replace("&", "&&"));
+
+  // The File menu: the same files numbered from 1, set apart from the
+  // commands, just above Exit; rebuilt without piling up.
+  QMenu file;
+  file.addAction("Close");
+  QAction* end = file.addSeparator();
+  QAction* exit = file.addAction("Exit");
+  list.FileMenu = &file;
+  list.FileEnd = end;
+  for (int round = 0; round < 2; ++round) {
+    list.RebuildMenu();
+    const QList<QAction*> items = file.actions();
+    ASSERT_EQ(items.size(), 7);
+    EXPECT_TRUE(items[1]->isSeparator());
+    EXPECT_EQ(items[2]->text(), "&1 " + a);
+    EXPECT_EQ(items[3]->text(), "&2 " + QString(b).replace("&", "&&"));
+    EXPECT_EQ(items[4]->text(), "&3 " + c);
+    EXPECT_EQ(items[5], end);
+    EXPECT_EQ(items[6], exit);
+  }
+  file.actions()[3]->trigger();
+  EXPECT_EQ(opened.back(), b);
+  list.Files.clear();
+  list.RebuildMenu();
+  EXPECT_EQ(file.actions().size(), 3) << "no files, no entries and no extra separator";
 }
 
 TEST(SceneEditOpt, Rgb565TakesTheTopBitsOfEachChannel)
