@@ -713,7 +713,8 @@ TEST_F(MainWindow, TheAboutBoxIsMadeOnceAndLeavesTheWindowUsable)
 
 TEST_F(MainWindow, TheModelChooserShowsEveryDescriptionWhole)
 {
-  TFormModel d;
+  TFormMain w;  // loads the model folder
+  TFormModel d(&w);
   d.Fill();
   d.show();
   QApplication::processEvents();
