@@ -196,6 +196,11 @@ void TZmWriteExpression::WriteROM(TZmCompiler& compiler)
     target.DataType = dataType;
     TZmWriteFrame frame;
     if (!BuildWriteFrame(station->Owner->ProtocolRefUID, target, frame)) return;
+    if (frame.Fault.Kind != TZmFrameFault::None) {
+      const TZmProtocol* protocol = station->Owner->Protocol();
+      compiler.Messages->AddPlain(SafeFormat(GetText(2614), {Expression, frame.Fault.Value, frame.Fault.Digits,
+                                                             protocol ? protocol->Name : std::string()}));
+    }
     out.PatchU32(start, station->Owner->Index);
     out.PatchU32(start + 4, compiler.Offset());
     out.WriteU32(static_cast<uint32_t>(frame.Frame.size()));
