@@ -117,18 +117,15 @@ void StxTableRead(ReadOut& out, const std::vector<TZmRegItem>& regs)
       case Shape::Hex:
       case Shape::ECommand:
         t.Put(s.S == Shape::Hex ? "\x02" "0%04X%02X" "\x03" : "\x02" "E00%04X%02X" "\x03", {d & 0xFFFF, n});
-        t.Raw(Sum(t.S));
         break;
       case Shape::Station:
         t.Put("\x02" "%02X51%04X%02X" "\x03", {out.StationNum(), d, n & 0xFF});
-        t.Raw(Sum(t.S));
         start = 7;
         if (bits) items &= 0xFF;
         break;
       case Shape::MCommand:
         if (d < 0 || d > 0xFFFF) t.Fault = {TZmFrameFault::DoesNotFit, 0, d, 4, nullptr, 0};
         else t.Put("\x02" "rM%02X%02X00%02X", {d & 0xFF, d >> 8, n});
-        t.Raw(Sum(t.S) + "\x03");
         start = 2;
         tag = 0x41;
         items = n / 2;
@@ -138,6 +135,8 @@ void StxTableRead(ReadOut& out, const std::vector<TZmRegItem>& regs)
       out.Refuse(run, t.Fault);
       continue;
     }
+    // The sum of everything after STX; the M family closes with ETX after it.
+    t.Raw(Sum(t.S) + (s.S == Shape::MCommand ? "\x03" : ""));
     std::vector<uint32_t> map = {start};
     if (s.S != Shape::MCommand || n >= 3) map.push_back(CountWord(items));
     map.push_back(Dest(tag, run.R));
