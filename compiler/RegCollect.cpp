@@ -1,6 +1,8 @@
 #include "compiler/RegCollect.h"
 
 #include <algorithm>
+#include <set>
+#include <tuple>
 
 #include "base/Format.h"
 #include "base/Texts.h"
@@ -217,6 +219,8 @@ void TZmRegCollects::WritePortLinks(TZmCompiler& compiler, const TZmRegCollects&
   if (!compiler.Project) return;
   const TZmDevices& devices = *compiler.Project->Devices;
   TZmStream& out = compiler.Output();
+  // A register polled by several scenes is reported once.
+  std::set<std::tuple<int32_t, const TZmRegRule*, int32_t>> reported;
   for (const auto& c : List) {
     if (!c->Scene || c->LinkKind != 0) continue;
     struct Link {
@@ -241,6 +245,7 @@ void TZmRegCollects::WritePortLinks(TZmCompiler& compiler, const TZmRegCollects&
         std::vector<TZmFrameFault> faults;
         BuildReadFrames(*protocol, *st, regs, link.Items, &faults);
         for (const TZmFrameFault& f : faults) {
+          if (!reported.insert({st->ID, f.Rule, f.RegisterNumber}).second) continue;
           // Registers the protocol cannot request would never be refreshed on the panel.
           std::string address = f.Rule ? f.Rule->FormatNumber(f.RegisterNumber) : std::string();
           if (f.Kind == TZmFrameFault::NoArea)
