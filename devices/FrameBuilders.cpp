@@ -26,6 +26,10 @@ const Family kFamilies[] = {
     {{U(-1425300559)}, frames::ShortAsciiRead, frames::ShortAsciiWrite},
     {{U(649066712), U(-1020238619)}, frames::AtSignRead, frames::AtSignWrite},
     {{U(1618513948), U(-1087441211)}, frames::StxLetterRead, frames::StxLetterWrite},
+    {{U(1766187480)}, frames::Header163Read, frames::Header163Write},
+    {{U(-416042279)}, frames::Header9023Read, frames::Header9023Write},
+    {{U(1189246966)}, frames::Header7533Read, frames::Header7533Write},
+    {{U(1088095053)}, frames::AreaCodeRead, frames::AreaCodeWrite},
 };
 
 const Family* FamilyOf(uint32_t uid)
@@ -46,7 +50,10 @@ bool BuildWriteFrame(uint32_t protocolUID, const TZmWriteTarget& target, TZmWrit
   const Family* f = FamilyOf(protocolUID);
   if (!f) return false;
   bool ok = f->Write(protocolUID, target, out);
-  if (!ok) out = {};
+  if (!ok) {
+    out.Frame.clear();
+    out.Map.clear();
+  }
   return ok;
 }
 

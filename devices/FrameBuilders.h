@@ -10,10 +10,11 @@ class TZmRegRule;
 class TZmProtocol;
 
 // Why a family built no frame where the project asked for one: the register
-// lies in no address area the family defines, or a number does not fit the
-// digits its frame has for it (a longer frame would break the reply map).
+// lies in no address area the family defines, a number does not fit the
+// digits its frame has for it (a longer frame would break the reply map), or
+// the family has no frame that can write it.
 struct TZmFrameFault {
-  enum : int32_t { None = 0, NoArea = 1, DoesNotFit = 2 };
+  enum : int32_t { None = 0, NoArea = 1, DoesNotFit = 2, NoWrite = 3 };
   int32_t Kind = None;
   int32_t Index = 0;                 // rule Index of the register concerned
   int64_t Value = 0;                 // DoesNotFit: the number

@@ -97,5 +97,14 @@ void AtSignRead(ReadOut& out, const std::vector<TZmRegItem>& regs);
 bool AtSignWrite(uint32_t uid, const TZmWriteTarget& t, TZmWriteFrame& out);
 void StxLetterRead(ReadOut& out, const std::vector<TZmRegItem>& regs);
 bool StxLetterWrite(uint32_t uid, const TZmWriteTarget& t, TZmWriteFrame& out);
+// The binary families refuse a write they cannot frame (false, with a NoWrite fault).
+void Header163Read(ReadOut& out, const std::vector<TZmRegItem>& regs);
+bool Header163Write(uint32_t uid, const TZmWriteTarget& t, TZmWriteFrame& out);
+void Header9023Read(ReadOut& out, const std::vector<TZmRegItem>& regs);
+bool Header9023Write(uint32_t uid, const TZmWriteTarget& t, TZmWriteFrame& out);
+void Header7533Read(ReadOut& out, const std::vector<TZmRegItem>& regs);
+bool Header7533Write(uint32_t uid, const TZmWriteTarget& t, TZmWriteFrame& out);
+void AreaCodeRead(ReadOut& out, const std::vector<TZmRegItem>& regs);
+bool AreaCodeWrite(uint32_t uid, const TZmWriteTarget& t, TZmWriteFrame& out);
 
 }  // namespace frames
