@@ -25,7 +25,8 @@ grep -q "0 error(s)" "$tmp/compile.txt"
 for name in "Modbus RTU" "Modbus ASCII" "Modbus ASCII with device areas" "Percent-sign command" "Text command" \
   "STX hexadecimal" "STX E commands" "STX E commands (second port type)" "STX station commands" "STX M commands" \
   "STX decimal stations" "ASCII one-byte addresses" "At-sign command" "At-sign command (write-protected)" \
-  "STX letter areas" "STX letter areas (second port type)"; do
+  "STX letter areas" "STX letter areas (second port type)" "Binary header 163" "Binary header 90 23" \
+  "Binary header 75 33" "Binary area codes"; do
   grep -qF "$name (UID " "$tmp/protocols.txt" || { echo "protocols does not list $name"; exit 1; }
 done
 head -c 20 "$demo" > "$tmp/short.ksv"

@@ -106,8 +106,10 @@ public:
     std::string st = HexStation();
     if (Uid == 1299925350u && !Exchange(Text("CR\r\n"), {}, false)) return false;
     if (Uid == static_cast<uint32_t>(-1020238619) && !Exchange(AtSign("@" + st + "SC02"), {}, false)) return false;
+    if (Uid == 1189246966u && !Exchange({75, 33, 5}, {}, false)) return false;
     if (!Exchange(frame, {}, false)) return false;
     if (Uid == static_cast<uint32_t>(-1020238619) && !Exchange(AtSign("@" + st + "KC"), {}, false)) return false;
+    if (Uid == 1189246966u && !Exchange({75, 33, 5}, {}, false)) return false;
     return true;
   }
 
@@ -155,7 +157,7 @@ protected:
 
 const int64_t kFamilies[] = {1109330756, -1802544905, 1549670432, 1299925350, 1107794329, -2144545500, -746424602,
                              400014861,  -623554634,  1134093025, -1425300559, 649066712,  -1020238619, 1618513948,
-                             -1087441211};
+                             -1087441211, 1766187480,  -416042279, 1189246966,  1088095053};
 
 }  // namespace
 
@@ -222,6 +224,12 @@ TEST_F(Families, WritesLandWhereTheControllerKeepsTheRegister)
       {-1020238619, "WR1.2", Bit, 'W', 18},       {-1020238619, "W5", Word, 'W', 5},
       {1618513948, "Y5", Bit, 'Y', 5},            {1618513948, "RT7", Word, 'R' * 256 + 'T', 7},
       {1134093025, "D5", Word, 'D', 5},           {-1425300559, "R5", Word, 0, 5},
+      // Binary families.
+      {1766187480, "D10", Byte16, 0, 0x8800 + 20}, {1766187480, "Y10", Bit, 0, 0x8202 * 8},
+      {1766187480, "SM9010", Bit, 0, 0x8742 * 8 + 2}, {1766187480, "R5", Byte16, 0, 0x2000A},
+      {-416042279, "ZR5", Word, 4, 5},             {1189246966, "D100", Word, 0, 100},
+      {1189246966, "Y18", Bit, 0, (0xE800 + 1) * 16 + 2}, {1088095053, "D7", Word, 4, 7},
+      {1088095053, "Y18", Bit, 2, 18},             {1088095053, "SM9010", Bit, 1, 10},
   };
   for (const Case& c : cases) {
     Rig rig(static_cast<uint32_t>(c.uid), 2);
@@ -281,4 +289,11 @@ TEST_F(Families, BadRepliesAreRejected)
   EXPECT_FALSE(StoreReply(map, Text("\x02" "0344010" "\x03" "00"), memory));
   EXPECT_TRUE(StoreReply(map, Text("\x02" "03440" "b" "00" "\x03"), memory));
   EXPECT_EQ(memory[0], 1);  // a digit above 0 stores 1, lower case too
+  // A binary reply shorter than its map's data is not stored at all.
+  std::vector<uint32_t> words = {4, 0xF0000004, 0x43000000};
+  std::vector<uint8_t> before = memory;
+  EXPECT_FALSE(StoreReply(words, std::vector<uint8_t>{163, 4, 0, 255, 1, 2, 0x05}, memory));
+  EXPECT_EQ(memory, before);
+  EXPECT_TRUE(StoreReply(words, std::vector<uint8_t>{163, 10, 0, 255, 1, 2, 3, 4, 5, 6, 7, 8, 0x28}, memory));
+  EXPECT_EQ(MemoryBits(memory, 0, 16), 0x0201u);
 }

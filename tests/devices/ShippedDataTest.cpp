@@ -48,7 +48,7 @@ TEST(ShippedProtocols, EveryFileDecodes)
   // Every family with frame builders has a protocol a port can choose.
   for (int64_t uid : {1060208397ll, 1109330756ll, 1095576151ll, -1802544905ll, 1549670432ll, 1299925350ll, 1107794329ll,
                       -2144545500ll, -746424602ll, 400014861ll, -623554634ll, 1134093025ll, -1425300559ll, 649066712ll,
-                      -1020238619ll, 1618513948ll, -1087441211ll})
+                      -1020238619ll, 1618513948ll, -1087441211ll, 1766187480ll, -416042279ll, 1189246966ll, 1088095053ll})
     EXPECT_TRUE(db.FindProtocol(static_cast<uint32_t>(uid))) << uid;
 
   for (size_t i = 0; i < db.ProtocolCount(); ++i) {

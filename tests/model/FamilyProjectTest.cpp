@@ -16,6 +16,7 @@ protected:
     Texts[2612] = "noarea %d:%s %s %d";
     Texts[2613] = "nofit %d:%s %d %d %s";
     Texts[2614] = "nowrite %s %d %d %s";
+    Texts[2615] = "cannot %s %s";
     ASSERT_TRUE(db.LoadProtocolFolder(KESTRAVA_SOURCE_DIR "/data/protocol", "1033"));
     // The fixture's panel with room for an image.
     auto m = std::make_unique<TZmModel>();
@@ -66,6 +67,7 @@ TEST_F(FamilyProject, EveryFamilyCompilesAndPolls)
       {1109330756, "HR10"}, {-1802544905, "D10"}, {1549670432, "DT10"}, {1299925350, "DM10"},  {1107794329, "D10"},
       {-2144545500, "D10"}, {-746424602, "D10"},  {400014861, "D10"},   {-623554634, "D10"},   {1134093025, "D10"},
       {-1425300559, "R10"}, {649066712, "DM10"},  {-1020238619, "DM10"}, {1618513948, "D10"},  {-1087441211, "D10"},
+      {1766187480, "D10"},  {-416042279, "ZR10"}, {1189246966, "D10"},   {1088095053, "D10"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.address);
@@ -106,4 +108,13 @@ TEST_F(FamilyProject, RefusedFramesAreReported)
   errors = Errors();
   ASSERT_EQ(errors.size(), 1u);  // the read has no fixed width; the write has four digits
   EXPECT_EQ(errors[0], "nowrite DM20000 20000 4 Text command");
+  // A write the binary area-code family has no frame for: to its inputs.
+  Use(1088095053);
+  scene->ComponentGroup->Clear();
+  Entry("X16", "X16");
+  compiler.Reset();
+  CompileProject(*root, compiler, 1);
+  errors = Errors();
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_EQ(errors[0], "cannot X16 Binary area codes");
 }

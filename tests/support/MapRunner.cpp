@@ -1,5 +1,6 @@
 #include "MapRunner.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -137,7 +138,9 @@ bool CheckReply(const TZmCheckProgram& p, std::span<const uint8_t> request, std:
   return true;
 }
 
-bool StoreReply(std::span<const uint32_t> map, std::span<const uint8_t> reply, std::span<uint8_t> memory)
+namespace {
+
+bool Store(std::span<const uint32_t> map, std::span<const uint8_t> reply, std::span<uint8_t> memory)
 {
   if (map.size() < 2) return true;
   size_t pos = map[0] & 0xFFFF;
@@ -222,6 +225,17 @@ bool StoreReply(std::span<const uint32_t> map, std::span<const uint8_t> reply, s
   return true;
 }
 
+}  // namespace
+
+bool StoreReply(std::span<const uint32_t> map, std::span<const uint8_t> reply, std::span<uint8_t> memory)
+{
+  // A reply that fails half-way leaves the memory as it was.
+  std::vector<uint8_t> scratch(memory.begin(), memory.end());
+  if (!Store(map, reply, scratch)) return false;
+  std::copy(scratch.begin(), scratch.end(), memory.begin());
+  return true;
+}
+
 bool CompleteWrite(std::span<const uint8_t> frame, std::span<const uint32_t> map, uint32_t value, std::vector<uint8_t>& out)
 {
   out.assign(frame.begin(), frame.end());
@@ -273,6 +287,12 @@ bool CompleteWrite(std::span<const uint8_t> frame, std::span<const uint32_t> map
         case 0x13: put(p + k, on ? "1" : "0"); break;
         case 0x15: put(p + k, on ? "3" : "4"); break;
         case 0x1A: if (p + k < out.size()) out[p + k] = on ? 0xFF : 0x00; break;
+        case 0x1C: if (p + k < out.size()) out[p + k] = on ? 0x10 : 0x0F; break;
+        case 0x18:
+          if (p + k + 4 >= out.size()) return false;
+          out[p + k] = on ? 0 : 1;
+          if (!on) out[p + k + 4] = static_cast<uint8_t>(~out[p + k + 4]);
+          break;
         case 0x1B: put(p + k, on ? "S" : "R"); break;
         case 0x1D: put(p + k, on ? "D" : "E"); break;
         case 0x1E: put(p + 2 * k, on ? "ST" : "RS"); break;
@@ -317,6 +337,13 @@ bool CompleteWrite(std::span<const uint8_t> frame, std::span<const uint32_t> map
             uint32_t v = wordAt(k);
             out[p + 2 * k] = static_cast<uint8_t>(tag == 0x42 ? v >> 8 : v);
             out[p + 2 * k + 1] = static_cast<uint8_t>(tag == 0x42 ? v : v >> 8);
+          }
+          break;
+        case 0x45:
+          if (p + 4 * k + 3 < out.size()) {
+            uint32_t v = wordAt(k);
+            out[p + 4 * k] = static_cast<uint8_t>(v), out[p + 4 * k + 1] = 0;
+            out[p + 4 * k + 2] = static_cast<uint8_t>(v >> 8), out[p + 4 * k + 3] = 0;
           }
           break;
         case 0x44: put(p + 5 * k, format("%05lld", static_cast<int16_t>(wordAt(k)))); break;

@@ -73,6 +73,10 @@ std::unique_ptr<TZmResponder> MakeResponder(uint32_t uid, uint32_t station)
     case 1134093025: return MakeStxDecimal(station);
     case 1618513948:
     case -1087441211: return MakeStxLetter(station);
+    case 1766187480:
+    case -416042279:
+    case 1189246966:
+    case 1088095053: return MakeBinary(uid, station);
     default: return nullptr;
   }
 }

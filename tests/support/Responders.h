@@ -31,7 +31,13 @@ public:
   // Bytes of a byte-addressed space, two to a word, low byte first.
   uint8_t Byte(int space, int64_t address) const { return static_cast<uint8_t>(Word(space, address / 2) >> (8 * (address % 2))); }
   void SetByte(int space, int64_t address, uint8_t value);
-  static uint16_t Pattern(int space, int64_t address) { return static_cast<uint16_t>((space * 7919 + address * 2654435761u) >> 7); }
+  static uint16_t Pattern(int space, int64_t address)
+  {
+    uint64_t x = static_cast<uint64_t>(address) * 0x9E3779B97F4A7C15ull + static_cast<uint64_t>(space) * 0xC2B2AE3D27D4EB4Full;
+    x ^= x >> 29;
+    x *= 0xBF58476D1CE4E5B9ull;
+    return static_cast<uint16_t>(x >> 40);
+  }
 
   uint32_t Station = 1;
   int Requests = 0;  // requests answered
@@ -59,4 +65,5 @@ std::unique_ptr<TZmResponder> MakeAtSign(uint32_t uid, uint32_t station);
 std::unique_ptr<TZmResponder> MakeStxTable(uint32_t uid, uint32_t station);
 std::unique_ptr<TZmResponder> MakeStxDecimal(uint32_t station);
 std::unique_ptr<TZmResponder> MakeStxLetter(uint32_t station);
+std::unique_ptr<TZmResponder> MakeBinary(uint32_t uid, uint32_t station);
 }  // namespace responders
