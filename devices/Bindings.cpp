@@ -201,6 +201,8 @@ void TZmWriteExpression::WriteROM(TZmCompiler& compiler)
       std::string name = protocol ? protocol->Name : std::string();
       if (frame.Fault.Kind == TZmFrameFault::NoWrite)
         compiler.Messages->AddPlain(SafeFormat(GetText(2615), {Expression, name}));
+      else if (frame.Fault.Kind == TZmFrameFault::TooLong)
+        compiler.Messages->AddPlain(SafeFormat(GetText(2616), {Expression, name, frame.Fault.Digits}));
       else
         compiler.Messages->AddPlain(SafeFormat(GetText(2614), {Expression, frame.Fault.Value, frame.Fault.Digits, name}));
     }

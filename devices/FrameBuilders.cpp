@@ -3,6 +3,7 @@
 
 #include "devices/FrameCommon.h"
 #include "devices/Protocols.h"
+#include "devices/RegRule.h"
 
 namespace {
 
@@ -49,10 +50,21 @@ bool BuildWriteFrame(uint32_t protocolUID, const TZmWriteTarget& target, TZmWrit
   out = {};
   const Family* f = FamilyOf(protocolUID);
   if (!f) return false;
+  auto tooLong = [&] {
+    out.Frame.clear();
+    out.Map.clear();
+    out.Fault = {TZmFrameFault::TooLong, target.Rule ? target.Rule->Index : -1, 0, static_cast<int32_t>(kMaxWriteFrame),
+                 target.Rule, target.RegisterNumber};
+  };
+  // Even a bit packed eight to a byte makes a frame past the limit here;
+  // stopping early keeps a huge count from a data file from being framed.
+  if (target.Count > 1024) return tooLong(), true;
   bool ok = f->Write(protocolUID, target, out);
   if (!ok) {
     out.Frame.clear();
     out.Map.clear();
+  } else if (out.Frame.size() > kMaxWriteFrame) {
+    tooLong();
   }
   return ok;
 }

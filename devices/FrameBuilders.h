@@ -2,6 +2,7 @@
 // The request and write frames of each protocol family, chosen by protocol
 // UID. Read frames poll a station's registers in runs; each frame travels
 // with a map that tells the panel where the reply's data go.
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -11,10 +12,11 @@ class TZmProtocol;
 
 // Why a family built no frame where the project asked for one: the register
 // lies in no address area the family defines, a number does not fit the
-// digits its frame has for it (a longer frame would break the reply map), or
-// the family has no frame that can write it.
+// digits its frame has for it (a longer frame would break the reply map), the
+// family has no frame that can write it, or the write frame would be longer
+// than the panel sends (kMaxWriteFrame).
 struct TZmFrameFault {
-  enum : int32_t { None = 0, NoArea = 1, DoesNotFit = 2, NoWrite = 3 };
+  enum : int32_t { None = 0, NoArea = 1, DoesNotFit = 2, NoWrite = 3, TooLong = 4 };
   int32_t Kind = None;
   int32_t Index = 0;                 // rule Index of the register concerned
   int64_t Value = 0;                 // DoesNotFit: the number
@@ -22,6 +24,9 @@ struct TZmFrameFault {
   const TZmRegRule* Rule = nullptr;  // the (first) register concerned
   int32_t RegisterNumber = 0;
 };
+
+// The panel queues write frames of 1 to 59 bytes and drops longer ones.
+inline constexpr size_t kMaxWriteFrame = 59;
 
 struct TZmWriteFrame {
   std::vector<uint8_t> Frame;  // empty when the family cannot write this address

@@ -75,7 +75,6 @@ bool AtSignWrite(uint32_t, const TZmWriteTarget& t, TZmWriteFrame& out)
   if (!f.Ok()) return RefuseWrite(t, out, f.Fault), true;
   uint32_t at = static_cast<uint32_t>(f.Size());
   uint32_t end = at + static_cast<uint32_t>(values);
-  if (end + 4 > 256) return true;
   f.Fill(static_cast<size_t>(values), '0');
   f.Raw("00*\r");
   out.Frame = f.Bytes();

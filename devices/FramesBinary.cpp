@@ -149,7 +149,7 @@ void Header9023Read(ReadOut& out, const std::vector<TZmRegItem>& regs)
   for (const Run& run : Runs(regs, [](int32_t) { return int64_t(32); })) {
     if (run.Index < 0 || run.Index > 4) continue;  // no other areas are read
     TZmFrameFault fault;
-    if (!Fits(run.A, 3, fault) || !Fits(out.StationNum(), 2, fault)) {
+    if (!Fits(run.A, 3, fault) || !Fits(run.L, 2, fault) || !Fits(out.StationNum(), 2, fault)) {
       out.Refuse(run, fault);
       continue;
     }

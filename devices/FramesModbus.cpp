@@ -31,7 +31,6 @@ void AsciiRequest(ReadOut& out, const Run& run, uint32_t function, int64_t addre
 void AsciiWriteFrame(const Text& head, size_t values, std::vector<uint32_t> map, TZmWriteFrame& out)
 {
   uint32_t end = static_cast<uint32_t>(head.Size() + values);
-  if (end + 4 > 256) return;
   out.Frame = head.Bytes();
   out.Frame.insert(out.Frame.end(), values, 0);
   std::string tail = HexPair(Checksum(checkLrcHex, head.S.substr(1))) + "\r\n";
@@ -159,6 +158,10 @@ void ModbusRtuRead(ReadOut& out, const std::vector<TZmRegItem>& regs)
       out.Refuse(run, {TZmFrameFault::DoesNotFit, 0, address, 4, nullptr, 0});
       continue;
     }
+    if (quantity > 0xFFFF) {
+      out.Refuse(run, {TZmFrameFault::DoesNotFit, 0, quantity, 4, nullptr, 0});
+      continue;
+    }
     std::vector<uint8_t> frame = {static_cast<uint8_t>(out.StationNum()), function, static_cast<uint8_t>(address >> 8),
                                   static_cast<uint8_t>(address), static_cast<uint8_t>(quantity >> 8),
                                   static_cast<uint8_t>(quantity)};
@@ -212,7 +215,6 @@ bool ModbusRtuWrite(uint32_t, const TZmWriteTarget& t, TZmWriteFrame& out)
     out.Map.push_back(Place(tag, 7));
     checksum();
   }
-  if (out.Frame.size() > 256) out = {};
   return true;  // read-only areas leave the frame empty
 }
 

@@ -92,7 +92,6 @@ bool PercentWrite(uint32_t, const TZmWriteTarget& t, TZmWriteFrame& out)
   if (!f.Ok()) return RefuseWrite(t, out, f.Fault), true;
   values = 4 * items;
   uint32_t end = static_cast<uint32_t>(at + static_cast<size_t>(values));
-  if (end + 3 > 256) return true;
   f.Fill(static_cast<size_t>(values), '0');
   f.Raw("00\r");
   out.Frame = f.Bytes();

@@ -98,7 +98,6 @@ bool StxLetterWrite(uint32_t, const TZmWriteTarget& t, TZmWriteFrame& out)
   if (!f.Ok()) return RefuseWrite(t, out, f.Fault), true;
   uint32_t at = static_cast<uint32_t>(f.Size());
   uint32_t end = at + static_cast<uint32_t>(values);
-  if (end + 3 > 256) return true;
   f.Fill(static_cast<size_t>(values), '0');
   f.Raw("00\x03");
   out.Frame = f.Bytes();

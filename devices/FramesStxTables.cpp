@@ -211,7 +211,6 @@ bool StxTableWrite(uint32_t uid, const TZmWriteTarget& t, TZmWriteFrame& out)
   // The sum follows ETX, except in the M family, where ETX ends the frame.
   uint32_t end = static_cast<uint32_t>(at + values + (s.S == Shape::MCommand ? 0 : 1));
   f.Raw(s.S == Shape::MCommand ? "00\x03" : "\x03" "00");
-  if (f.Size() > 256) return true;
   int64_t items = bits ? n / 16 : n;
   bool counted = bits ? (s.S == Shape::MCommand ? n > 16 : n > 1) : n > 1;
   out.Frame = f.Bytes();

@@ -367,4 +367,28 @@ TEST(FrameFamilies, RefusedFrames)
     EXPECT_EQ(w.Fault.Value, c.value);
     EXPECT_EQ(w.Fault.Digits, c.digits);
   }
+  // Longer than the panel sends: refused, whatever the family would return.
+  struct Long {
+    uint32_t uid;
+    int32_t index;
+    int64_t count;
+    bool result;
+  } longs[] = {{kPercent, 6, 11, true}, {kAt, 5, 12, true}, {kAscii, 3, 12, true}, {kRtu, 3, 1 << 20, true},
+               {1766187480, 14, 25, true}, {kLetter, 10, int64_t(1) << 40, true}};
+  for (const Long& c : longs) {
+    Bench b;
+    TZmWriteFrame w;
+    SCOPED_TRACE(std::to_string(c.uid) + " index " + std::to_string(c.index));
+    EXPECT_EQ(b.Write(c.uid, b.Rule(c.index), 100, c.count, w), c.result);
+    EXPECT_TRUE(w.Frame.empty());
+    EXPECT_EQ(w.Fault.Kind, TZmFrameFault::TooLong);
+    EXPECT_EQ(w.Fault.Digits, 59);
+  }
+  // At the limit: 13 characters around one character per bit.
+  Bench b;
+  TZmWriteFrame w;
+  EXPECT_TRUE(b.Write(kAt, b.Rule(6), 0, 46, w));
+  EXPECT_EQ(w.Frame.size(), 59u);
+  EXPECT_TRUE(b.Write(kAt, b.Rule(6), 0, 47, w));
+  EXPECT_EQ(w.Fault.Kind, TZmFrameFault::TooLong);
 }
