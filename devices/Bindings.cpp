@@ -199,7 +199,7 @@ void TZmWriteExpression::WriteROM(TZmCompiler& compiler)
     if (frame.Fault.Kind != TZmFrameFault::None) {
       const TZmProtocol* protocol = station->Owner->Protocol();
       std::string name = protocol ? protocol->Name : std::string();
-      if (frame.Fault.Kind == TZmFrameFault::NoWrite)
+      if (frame.Fault.Kind == TZmFrameFault::NoWrite || frame.Fault.Kind == TZmFrameFault::NoArea)
         compiler.Messages->AddPlain(SafeFormat(GetText(2615), {Expression, name}));
       else if (frame.Fault.Kind == TZmFrameFault::TooLong)
         compiler.Messages->AddPlain(SafeFormat(GetText(2616), {Expression, name, frame.Fault.Digits}));

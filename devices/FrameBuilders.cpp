@@ -59,6 +59,11 @@ bool BuildWriteFrame(uint32_t protocolUID, const TZmWriteTarget& target, TZmWrit
   // Even a bit packed eight to a byte makes a frame past the limit here;
   // stopping early keeps a huge count from a data file from being framed.
   if (target.Count > 1024) return tooLong(), true;
+  if (target.ProtocolAddress < 0) {
+    out.Fault = {TZmFrameFault::DoesNotFit, target.Rule ? target.Rule->Index : -1, target.ProtocolAddress, 0, target.Rule,
+                 target.RegisterNumber};
+    return true;
+  }
   bool ok = f->Write(protocolUID, target, out);
   if (!ok) {
     out.Frame.clear();
@@ -75,5 +80,15 @@ void BuildReadFrames(const TZmProtocol& protocol, const TZmStation& station, con
   const Family* f = FamilyOf(protocol.UID);
   if (!f) return;
   frames::ReadOut out{protocol, station, link, faults};
-  f->Read(out, registers);
+  // A negative address (an Offset below the rule's first register) has no frame in any family.
+  std::vector<TZmRegItem> regs;
+  regs.reserve(registers.size());
+  for (const TZmRegItem& r : registers) {
+    if (r.ProtocolAddress >= 0) {
+      regs.push_back(r);
+    } else if (faults) {
+      faults->push_back({TZmFrameFault::DoesNotFit, r.Rule ? r.Rule->Index : -1, r.ProtocolAddress, 0, r.Rule, r.RegisterNumber});
+    }
+  }
+  f->Read(out, regs);
 }

@@ -98,7 +98,7 @@ void Header163Read(ReadOut& out, const std::vector<TZmRegItem>& regs)
   auto limit = [](int32_t i) -> int64_t { return i >= 0 && i <= 11 ? 256 : i >= 12 && i <= 17 ? 64 : 1; };
   for (const Run& run : Runs(regs, limit)) {
     const Area163* a = Area163Of(run.Index);
-    if (!a) {
+    if (!a || run.A < a->Sub) {
       out.NoArea(run);
       continue;
     }
@@ -119,7 +119,7 @@ bool Header163Write(uint32_t, const TZmWriteTarget& t, TZmWriteFrame& out)
 {
   const Area163* a = Area163Of(IndexOf(t));
   int64_t address = t.ProtocolAddress, n = CountOf(t);
-  if (!a) return NoWrite(t, out);
+  if (!a || address < a->Sub) return NoWrite(t, out);
   int64_t d = Address163(*a, address);
   TZmFrameFault fault;
   if (!Fits(d, 3, fault)) return Refused(t, out, fault);
@@ -253,7 +253,7 @@ void AreaCodeRead(ReadOut& out, const std::vector<TZmRegItem>& regs)
   auto limit = [](int32_t i) -> int64_t { return i >= 0 && i <= 3 ? 16 : 1; };
   for (const Run& run : Runs(regs, limit)) {
     const AreaCode* a = AreaCodeOf(run.Index);
-    if (!a) {
+    if (!a || run.A < a->Sub) {
       out.NoArea(run);
       continue;
     }
@@ -276,7 +276,7 @@ bool AreaCodeWrite(uint32_t, const TZmWriteTarget& t, TZmWriteFrame& out)
   int32_t i = IndexOf(t);
   const AreaCode* a = AreaCodeOf(i);
   int64_t address = t.ProtocolAddress - (a ? a->Sub : 0), n = CountOf(t);
-  if (!a || i == 0) return NoWrite(t, out);  // the inputs are read-only
+  if (!a || i == 0 || address < 0) return NoWrite(t, out);  // the inputs are read-only
   TZmFrameFault fault;
   uint8_t code = static_cast<uint8_t>(a->Code);
   if (a->Bits && n == 1) {

@@ -102,7 +102,7 @@ void StxTableRead(ReadOut& out, const std::vector<TZmRegItem>& regs)
   const Scheme& s = SchemeOf(out.Protocol.UID);
   for (const Run& run : Runs(regs, [&](int32_t i) { return RunLimit(s, i); })) {
     const Area* a = AreaOf(s, run.Index);
-    if (!a) {
+    if (!a || run.A < a->Sub) {  // below an area that starts at Sub
       out.NoArea(run);
       continue;
     }
@@ -151,6 +151,7 @@ bool StxTableWrite(uint32_t uid, const TZmWriteTarget& t, TZmWriteFrame& out)
   int64_t n = CountOf(t);
   int64_t address = t.ProtocolAddress;
   if (!a) return true;
+  if (address < a->Sub) return RefuseWrite(t, out, {TZmFrameFault::NoArea, 0, 0, 0, nullptr, 0}), true;
   bool bits = a->U == Unit::Bits;
   Text f;
   if (bits && n == 1) {

@@ -124,6 +124,8 @@ TEST(FrameBinary, RequestsThatAreNotMade)
       {k7533, 1, 0, 24, TZmFrameFault::None},        // not whole words
       {kArea, 0, 0, 8, TZmFrameFault::None},         // a word is sixteen bits
       {k163, 18, 0, 1, TZmFrameFault::NoArea},
+      {k163, 4, 8992, 16, TZmFrameFault::NoArea},  // below the area that starts at 9000
+      {kArea, 5, 8999, 1, TZmFrameFault::NoArea},
       {k7533, 11, 0, 1, TZmFrameFault::NoArea},
       {kArea, 6, 0, 1, TZmFrameFault::NoArea},
       {k163, 16, 0x7FFFFF, 1, TZmFrameFault::DoesNotFit, 0x20000 + 2 * 0x7FFFFF},  // past 24 bits
@@ -164,6 +166,7 @@ TEST(FrameBinary, Writes)
       {k163, 2, 16, 24, 0, {}, {}},  // not whole words
       {k163, 2, 4, 16, 0, {}, {}},   // not from a byte boundary
       {k163, 18, 0, 1, 0, {}, {}},
+      {k163, 4, 8999, 1, 0, {}, {}},
       // Header 90 23.
       {k9023, 3, 0x10203, 2, 0x0105,
        {90, 27, 0, 255, 122, 0x05, 0x01, 17, 0, 0, 0, 0, 0, 1, 0, 0, 1, 10, 0, 4, 0x03, 0x02, 0x01, 2, 0, 0, 0, 0, 0, 0},

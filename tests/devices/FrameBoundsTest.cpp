@@ -41,7 +41,7 @@ std::string MapOutsideFrame(const std::vector<uint32_t>& map, size_t size)
 
 TEST(FrameBounds, EveryFamilyStaysInsideItsFrames)
 {
-  const int64_t addresses[] = {0, 1, 5, 8, 16, 200, 1536, 4096, 8000, 9000, 9999, 65535, 65536, 0xFFFFFF};
+  const int64_t addresses[] = {-1, 0, 1, 5, 8, 16, 200, 1536, 4096, 8000, 9000, 9999, 65535, 65536, 0xFFFFFF};
   const int64_t counts[] = {1, 2, 8, 16, 17, 32, 64, 255, 256, 1000};
   for (int64_t uid : kUIDs) {
     TZmRegRules rules;

@@ -305,6 +305,8 @@ TEST(FrameFamilies, RefusedFrames)
     const char* rule = "4\"A\"d0-999999";
   } reads[] = {
       {kHex, 12, 0, 0, TZmFrameFault::NoArea},
+      {kHex, 3, 7999, 0, TZmFrameFault::NoArea},  // below the area that starts at 8000
+      {kStation, 13, 8999, 0, TZmFrameFault::NoArea},
       {kE, 12, 0, 0, TZmFrameFault::NoArea},
       {kStation, 14, 0, 0, TZmFrameFault::NoArea},
       {kM, 10, 0, 0, TZmFrameFault::NoArea},
@@ -391,4 +393,21 @@ TEST(FrameFamilies, RefusedFrames)
   EXPECT_EQ(w.Frame.size(), 59u);
   EXPECT_TRUE(b.Write(kAt, b.Rule(6), 0, 47, w));
   EXPECT_EQ(w.Fault.Kind, TZmFrameFault::TooLong);
+}
+
+// An Offset that puts a register below address 0 gives no frame anywhere.
+TEST(FrameFamilies, NegativeAddresses)
+{
+  for (uint32_t uid : {kHex, kPercent, kAt, 1766187480u, kAscii}) {
+    Bench b;
+    TZmRegRule* r = b.Rule(0);
+    std::vector<TZmFrameFault> faults;
+    EXPECT_TRUE(b.Read(uid, b.Regs(r, -16, 1), &faults).empty()) << uid;
+    ASSERT_EQ(faults.size(), 1u) << uid;
+    EXPECT_EQ(faults[0].Kind, TZmFrameFault::DoesNotFit);
+    TZmWriteFrame w;
+    EXPECT_TRUE(b.Write(uid, r, -16, 1, w));
+    EXPECT_TRUE(w.Frame.empty());
+    EXPECT_EQ(w.Fault.Kind, TZmFrameFault::DoesNotFit);
+  }
 }
