@@ -1,8 +1,13 @@
 #include "compiler/RegCollect.h"
 
 #include <algorithm>
+#include <set>
+#include <tuple>
 
+#include "base/Format.h"
+#include "base/Texts.h"
 #include "compiler/Compiler.h"
+#include "compiler/Messages.h"
 #include "devices/Devices.h"
 #include "devices/FrameBuilders.h"
 #include "devices/Protocols.h"
@@ -214,6 +219,8 @@ void TZmRegCollects::WritePortLinks(TZmCompiler& compiler, const TZmRegCollects&
   if (!compiler.Project) return;
   const TZmDevices& devices = *compiler.Project->Devices;
   TZmStream& out = compiler.Output();
+  // A register polled by several scenes is reported once.
+  std::set<std::tuple<int32_t, const TZmRegRule*, int32_t>> reported;
   for (const auto& c : List) {
     if (!c->Scene || c->LinkKind != 0) continue;
     struct Link {
@@ -234,8 +241,18 @@ void TZmRegCollects::WritePortLinks(TZmCompiler& compiler, const TZmRegCollects&
         std::vector<TZmRegItem> regs;
         for (size_t i = 0; i < entry.Items.size(); ++i)
           for (int32_t n : entry.Items[i].Registers)
-            regs.push_back({entry.Items[i].Rule, entry.Items[i].Rule->ProtocolAddress(n), global.ReferenceOf(st->ID, i, n)});
-        BuildReadFrames(*protocol, *st, regs, link.Items);
+            regs.push_back({entry.Items[i].Rule, entry.Items[i].Rule->ProtocolAddress(n), global.ReferenceOf(st->ID, i, n), n});
+        std::vector<TZmFrameFault> faults;
+        BuildReadFrames(*protocol, *st, regs, link.Items, &faults);
+        for (const TZmFrameFault& f : faults) {
+          if (!reported.insert({st->ID, f.Rule, f.RegisterNumber}).second) continue;
+          // Registers the protocol cannot request would never be refreshed on the panel.
+          std::string address = f.Rule ? f.Rule->FormatNumber(f.RegisterNumber) : std::string();
+          if (f.Kind == TZmFrameFault::NoArea)
+            compiler.Messages->AddPlain(SafeFormat(GetText(2612), {st->ID, address, protocol->Name, f.Index}));
+          else
+            compiler.Messages->AddPlain(SafeFormat(GetText(2613), {st->ID, address, f.Value, f.Digits, protocol->Name}));
+        }
       }
       links.push_back(std::move(link));
     }

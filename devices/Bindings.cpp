@@ -195,7 +195,18 @@ void TZmWriteExpression::WriteROM(TZmCompiler& compiler)
     target.Count = r.Count;
     target.DataType = dataType;
     TZmWriteFrame frame;
-    if (!BuildWriteFrame(station->Owner->ProtocolRefUID, target, frame)) return;
+    bool framed = BuildWriteFrame(station->Owner->ProtocolRefUID, target, frame);
+    if (frame.Fault.Kind != TZmFrameFault::None) {
+      const TZmProtocol* protocol = station->Owner->Protocol();
+      std::string name = protocol ? protocol->Name : std::string();
+      if (frame.Fault.Kind == TZmFrameFault::NoWrite || frame.Fault.Kind == TZmFrameFault::NoArea)
+        compiler.Messages->AddPlain(SafeFormat(GetText(2615), {Expression, name}));
+      else if (frame.Fault.Kind == TZmFrameFault::TooLong)
+        compiler.Messages->AddPlain(SafeFormat(GetText(2616), {Expression, name, frame.Fault.Digits}));
+      else
+        compiler.Messages->AddPlain(SafeFormat(GetText(2614), {Expression, frame.Fault.Value, frame.Fault.Digits, name}));
+    }
+    if (!framed) return;
     out.PatchU32(start, station->Owner->Index);
     out.PatchU32(start + 4, compiler.Offset());
     out.WriteU32(static_cast<uint32_t>(frame.Frame.size()));

@@ -20,6 +20,15 @@ if "$cli" render "$demo" --scene 99 -o "$tmp/none.png" 2>/dev/null; then echo "r
 "$cli" compile "$demo" -o "$tmp/demo.img" > "$tmp/compile.txt"
 grep -q "0 error(s)" "$tmp/compile.txt"
 [ "$(head -c 36 "$tmp/demo.img" | tail -c 4 | od -An -tu4 | tr -d ' ')" = "1002" ]
+# Every protocol family a port can run is listed with its controller.
+"$cli" protocols > "$tmp/protocols.txt"
+for name in "Modbus RTU" "Modbus ASCII" "Modbus ASCII with device areas" "Percent-sign command" "Text command" \
+  "STX hexadecimal" "STX E commands" "STX E commands (second port type)" "STX station commands" "STX M commands" \
+  "STX decimal stations" "ASCII one-byte addresses" "At-sign command" "At-sign command (write-protected)" \
+  "STX letter areas" "STX letter areas (second port type)" "Binary header 163" "Binary header 90 23" \
+  "Binary header 75 33" "Binary area codes"; do
+  grep -qF "$name (UID " "$tmp/protocols.txt" || { echo "protocols does not list $name"; exit 1; }
+done
 head -c 20 "$demo" > "$tmp/short.ksv"
 for bad in "$tmp/short.ksv" "$tmp/missing.ksv" "$tmp/demo.json"; do
   if "$cli" info "$bad" 2> "$tmp/err.txt"; then echo "info accepted $bad"; exit 1; fi

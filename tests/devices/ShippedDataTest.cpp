@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "devices/FrameBuilders.h"
 #include "devices/Protocols.h"
 
 namespace {
@@ -44,12 +45,18 @@ TEST(ShippedProtocols, EveryFileDecodes)
   db.ClearAll();
   ASSERT_TRUE(db.LoadProtocolFolder(KESTRAVA_SOURCE_DIR "/data/protocol", "1033"));
   EXPECT_TRUE(db.Warnings.empty()) << db.Warnings[0].File << " " << db.Warnings[0].Key << " " << db.Warnings[0].Text;
-  for (uint32_t uid : {1060208397u, 1109330756u, 1095576151u}) EXPECT_TRUE(db.FindProtocol(uid)) << uid;
+  // Every family with frame builders has a protocol a port can choose.
+  for (int64_t uid : {1060208397ll, 1109330756ll, 1095576151ll, -1802544905ll, 1549670432ll, 1299925350ll, 1107794329ll,
+                      -2144545500ll, -746424602ll, 400014861ll, -623554634ll, 1134093025ll, -1425300559ll, 649066712ll,
+                      -1020238619ll, 1618513948ll, -1087441211ll, 1766187480ll, -416042279ll, 1189246966ll, 1088095053ll})
+    EXPECT_TRUE(db.FindProtocol(static_cast<uint32_t>(uid))) << uid;
 
   for (size_t i = 0; i < db.ProtocolCount(); ++i) {
     TZmProtocol* p = db.Protocol(i);
     SCOPED_TRACE(p->Name);
     EXPECT_TRUE(p->RunsOnSerialPort());
+    EXPECT_TRUE(p->UID == 1095576151u || HasFrameBuilders(p->UID));  // the panel link answers, it polls nothing
+    EXPECT_FALSE(p->ControllerRefs.empty() && p->UID != 1095576151u);
     ASSERT_EQ(p->FormatArray.Count(), 5u);
     uint32_t framing = p->FormatArray.Element(0);
     EXPECT_EQ(framing >> 16, 0xF800u);
