@@ -22,7 +22,9 @@ struct Fixture {
   Fixture()
   {
     const char* env = std::getenv("KESTRAVA_DATA");
-    const std::string data = StartProgram({"", env && *env ? env : KESTRAVA_BUILD_DIR "/data"}).DataRoot;
+    TZmStartOptions options;
+    options.DataOption = env && *env ? env : KESTRAVA_BUILD_DIR "/data";
+    const std::string data = StartProgram(options).DataRoot;
     TZmModels::Global().LoadModelFolder(data + "/model", "");
     Root.reset(NewObject<TZmHMI>());
     const TZmModel* model = TZmModels::Global().FindByName("KP320");

@@ -12,6 +12,8 @@ int main(int argc, char** argv)
   // The start-up every program goes through, and nothing more: what a test
   // needs beyond it, it sets up itself, so no test leans on a step that the
   // programs do not take.
-  StartProgram({argv[0]});
+  TZmStartOptions options;
+  options.Program = argv[0];
+  StartProgram(options);
   return RUN_ALL_TESTS();
 }
