@@ -445,6 +445,13 @@ void TFormMain::WriteSettings()
 bool TFormMain::event(QEvent* e)
 {
   if (e->type() == QEvent::WindowActivate && !Activated) FirstActivation();
+  // A desktop without a window manager (or one that keeps a new window in
+  // the background) may never activate the window: a second after it is
+  // first shown it counts as activated, so the project still opens.
+  if (e->type() == QEvent::Show && !Activated && !ShownOnce) {
+    ShownOnce = true;
+    QTimer::singleShot(1000, this, [this] { FirstActivation(); });
+  }
   return QMainWindow::event(e);
 }
 

@@ -176,5 +176,6 @@ private:
   int ProjectEditDepth = 0;     // inside EditProject: destroyed scenes keep the history
   bool ProjectOpen = false;
   bool Activated = false;
+  bool ShownOnce = false;
   bool SettingsWritten = false;
 };
