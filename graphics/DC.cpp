@@ -139,6 +139,7 @@ TZmDC::TZmDC(int32_t width, int32_t height)
     Surface.assign(static_cast<size_t>(W) * H, 0);
   }
   ResetClip();
+  MakeBlendTables();
 }
 
 TZmDC::~TZmDC() = default;
@@ -168,6 +169,13 @@ void TZmDC::ResetClip()
 
 void TZmDC::Clear(uint16_t color) { std::fill(Surface.begin(), Surface.end(), color); }
 
+bool TZmDC::CopyPixelsFrom(const TZmDC& from)
+{
+  if (from.W != W || from.H != H) return false;
+  std::copy(from.Surface.begin(), from.Surface.end(), Surface.begin());
+  return true;
+}
+
 void TZmDC::SetPixel(int32_t x, int32_t y, uint16_t color)
 {
   if (InClip(x, y))
@@ -186,8 +194,10 @@ void TZmDC::HLine(int32_t x1, int32_t x2, int32_t y, uint16_t color)
   if (x1 > x2)
     std::swap(x1, x2);
   int32_t s = std::max(x1, CL), e = std::min(x2, CR);
-  for (int32_t x = s; x <= e; ++x)
-    Put(x, y, color);
+  if (s > e)
+    return;
+  const auto row = Surface.begin() + static_cast<std::ptrdiff_t>(y) * W;
+  std::fill(row + s, row + e + 1, color);
 }
 
 void TZmDC::VLine(int32_t y1, int32_t y2, int32_t x, uint16_t color)
@@ -723,16 +733,35 @@ void TZmDC::SetBlend(uint32_t rgb, int32_t percent)
   BlendGreen = static_cast<uint8_t>(g5 * p / 100);
   BlendBlue = static_cast<uint8_t>(b5 * p / 100);
   BlendKeep = static_cast<uint8_t>(100 - p);
+  MakeBlendTables();
 }
 
-uint16_t TZmDC::BlendValue(uint16_t v) const
+void TZmDC::MakeBlendTables()
 {
+  const uint32_t key = uint32_t(BlendRed) | uint32_t(BlendGreen) << 8 | uint32_t(BlendBlue) << 16 | uint32_t(BlendKeep) << 24;
+  for (const BlendTables& t : BlendCache)
+    if (t.Key == key) {
+      std::copy(std::begin(t.R), std::end(t.R), BlendR);
+      std::copy(std::begin(t.G), std::end(t.G), BlendG);
+      std::copy(std::begin(t.B), std::end(t.B), BlendB);
+      return;
+    }
   auto ch = [&](int32_t c, int32_t part) {
-    return static_cast<uint32_t>(static_cast<int32_t>(static_cast<double>(c * BlendKeep) * 0.01 + part)) & 0x1F;
+    return static_cast<uint8_t>(static_cast<uint32_t>(static_cast<int32_t>(static_cast<double>(c * BlendKeep) * 0.01 + part)) & 0x1F);
   };
-  uint32_t r = ch(v >> 11, BlendRed), g = ch((v >> 6) & 0x1F, BlendGreen), b = ch(v & 0x1F, BlendBlue);
-  return static_cast<uint16_t>(r << 11 | g << 6 | b);
+  for (int32_t c = 0; c < 32; ++c) {
+    BlendR[c] = ch(c, BlendRed);
+    BlendG[c] = ch(c, BlendGreen);
+    BlendB[c] = ch(c, BlendBlue);
+  }
+  BlendCache[1] = BlendCache[0];
+  BlendTables& t = BlendCache[0];
+  t.Key = key;
+  std::copy(std::begin(BlendR), std::end(BlendR), t.R);
+  std::copy(std::begin(BlendG), std::end(BlendG), t.G);
+  std::copy(std::begin(BlendB), std::end(BlendB), t.B);
 }
+
 
 void TZmDC::BlendPixel(int32_t x, int32_t y)
 {
@@ -754,9 +783,10 @@ void TZmDC::BlendHLine(int32_t x1, int32_t x2, int32_t y, uint32_t mask)
   x1 = std::max(x1, 0);
   x2 = std::min(x2, W - 1);
   uint32_t bit = 0x80000000u;
+  uint16_t* row = Surface.data() + static_cast<size_t>(y) * W;
   for (int32_t x = x1; x <= x2; ++x) {
     if (mask & bit)
-      BlendPixel(x, y);
+      row[x] = BlendValue(row[x]);
     bit = bit == 1 ? 0x80000000u : bit >> 1;
   }
 }
@@ -773,8 +803,10 @@ void TZmDC::BlendVLine(int32_t y1, int32_t y2, int32_t x, uint32_t mask)
   y2 = std::min(y2, H - 1);
   uint32_t bit = 0x80000000u;
   for (int32_t y = y1; y <= y2; ++y) {
-    if (mask & bit)
-      BlendPixel(x, y);
+    if (mask & bit) {
+      uint16_t& p = Surface[static_cast<size_t>(y) * W + x];
+      p = BlendValue(p);
+    }
     bit = bit == 1 ? 0x80000000u : bit >> 1;
   }
 }
@@ -798,9 +830,11 @@ void TZmDC::BlendFill(int32_t left, int32_t top, int32_t right, int32_t bottom)
   Normalise(left, top, right, bottom);
   const int32_t y0 = std::max(top + 1, 0), y1 = std::min(bottom - 1, H - 1);
   const int32_t x0 = std::max(left + 1, 0), x1 = std::min(right - 1, W - 1);
-  for (int32_t y = y0; y <= y1; ++y)
+  for (int32_t y = y0; y <= y1; ++y) {
+    uint16_t* row = Surface.data() + static_cast<size_t>(y) * W;
     for (int32_t x = x0; x <= x1; ++x)
-      BlendPixel(x, y);
+      row[x] = BlendValue(row[x]);
+  }
 }
 
 void TZmDC::BlendOutline(int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t kind)

@@ -108,6 +108,9 @@ public:
   TZmTextRasterizer* Text = nullptr;
 
   void Clear(uint16_t color);
+  // Every pixel of a context of the same size (the editor's layers); false,
+  // and nothing copied, for another size.
+  bool CopyPixelsFrom(const TZmDC& from);
   void SetPixel(int32_t x, int32_t y, uint16_t color);
   uint16_t GetPixel(int32_t x, int32_t y) const;
   void HLine(int32_t x1, int32_t x2, int32_t y, uint16_t color);
@@ -153,11 +156,27 @@ public:
   uint8_t BlendRed = 0, BlendGreen = 0, BlendBlue = 0, BlendKeep = 100;
 
 private:
+  // What each five-bit channel value blends to under the current parts:
+  // overlays blend thousands of pixels per frame with one setting.
+  uint8_t BlendR[32] = {}, BlendG[32] = {}, BlendB[32] = {};
+  // The tables of the last two settings: handles alternate fill and frame.
+  struct BlendTables {
+    uint32_t Key = 0xFFFFFFFF;
+    uint8_t R[32], G[32], B[32];
+  } BlendCache[2];
+  void MakeBlendTables();
+
+public:
+
+private:
   struct Walk;
   void ClipLine(int32_t& x1, int32_t& x2) const;
   bool InClip(int32_t x, int32_t y) const { return x >= CL && x <= CR && y >= CT && y <= CB; }
   void Put(int32_t x, int32_t y, uint16_t c) { Surface[static_cast<size_t>(y) * W + x] = c; }
-  uint16_t BlendValue(uint16_t v) const;
+  uint16_t BlendValue(uint16_t v) const
+  {
+    return static_cast<uint16_t>(uint32_t(BlendR[v >> 11]) << 11 | uint32_t(BlendG[(v >> 6) & 0x1F]) << 6 | BlendB[v & 0x1F]);
+  }
   void WidthOneLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, bool dashed, uint16_t mask16);
   void CapDisc(int32_t px, int32_t py, int32_t r);
   void EllipseRing(int32_t cx, int32_t cy, int32_t a, int32_t b, bool thick, const int32_t centres[4][2]);

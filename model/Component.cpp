@@ -159,7 +159,7 @@ bool TZmComponent::InsideOf(const TZmRectValue& r) const
 const TZmIdentitySource* TZmComponent::BeginPaint(TZmComponentRefs* collector, bool registerIt)
 {
   if (!collector) return nullptr;
-  if (registerIt && Owner && Owner->Scene) collector->Add(this);
+  if (registerIt && Owner && Owner->Scene) collector->Collect(this);
   return collector;
 }
 
@@ -385,7 +385,7 @@ void TZmComponentGroup::Paint(TZmDC& dc, TZmComponentRefs* collector, int32_t mo
 {
   // A nested group registers itself; its members draw in its identity colour.
   if (collector && registerIt && Owner && Owner->Scene) {
-    collector->Add(this);
+    collector->Collect(this);
     for (TZmComponent* m : Members) m->Paint(dc, collector, mode, false);
     return;
   }
@@ -483,6 +483,14 @@ void TZmComponentRefs::Add(TZmComponent* c)
 {
   if (!c) return;
   Remove(c);
+  Items.push_back(c);
+  if (c->TypeCode == kTypeGroup) ++GroupCount;
+  else ++OtherCount;
+}
+
+void TZmComponentRefs::Collect(TZmComponent* c)
+{
+  if (!c) return;
   Items.push_back(c);
   if (c->TypeCode == kTypeGroup) ++GroupCount;
   else ++OtherCount;

@@ -171,6 +171,10 @@ public:
   TZmComponent* Item(size_t i) const { return i < Items.size() ? Items[i] : nullptr; }
   // An object already present moves to the end.
   void Add(TZmComponent* c);
+  // An object drawn into an identity picture: always a new entry at the end,
+  // so colours painted before keep naming what they named (and a scene of
+  // thousands of objects is collected in one pass, not a search per object).
+  void Collect(TZmComponent* c);
   void Remove(TZmComponent* c);
   void Clear();
   int IndexOf(const TZmComponent* c) const;

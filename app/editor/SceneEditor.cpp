@@ -18,6 +18,7 @@
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
+#include <unordered_map>
 
 #include "app/editor/DrawingTools.h"
 #include "app/shell/LanguageUi.h"
@@ -160,6 +161,7 @@ void TFrameEditScene::Reset()
   std::fill(Points.begin(), Points.end(), QPoint());
   HandleObject = nullptr;
   RebuildSnap(false);
+  PickBaseValid = false;  // another scene
   PasteCount = 0;
   HintPos = LastHintPos = QPoint(-1, -1);
   CanvasHint.clear();
@@ -307,17 +309,29 @@ void TFrameEditScene::RedrawScene()
     // Below full opacity the labels go onto a copy that is then mixed in,
     // so the objects beneath stay visible.
     const int32_t opacity = std::clamp(Options->LabelOpacity, 0, 100);
-    std::unique_ptr<TZmDC> labels;
+    TZmDC* labels = nullptr;
     TZmDC* target = SceneImage.get();
     if (opacity < 100) {
-      labels = std::make_unique<TZmDC>(SceneImage->Width(), SceneImage->Height());
-      TZmComponent::PrepareContext(*labels, Model);
+      // One layer for the page's life, not a new surface per frame.
+      if (!LabelImage || LabelImage->Width() != SceneImage->Width() || LabelImage->Height() != SceneImage->Height()) {
+        LabelImage = std::make_unique<TZmDC>(SceneImage->Width(), SceneImage->Height());
+        TZmComponent::PrepareContext(*LabelImage, Model);
+      }
+      labels = LabelImage.get();
+      labels->ColorFormat = SceneImage->ColorFormat;
       CopySurface(*SceneImage, *labels);
-      target = labels.get();
+      target = labels;
     }
     if (Options->LabelMode & 4) {
+      // Each with its place in the scene, found once for all of them.
+      std::unordered_map<const TZmComponent*, int32_t> place;
+      const auto& members = Scene->ComponentGroup->Members;
+      for (size_t i = 0; i < members.size(); ++i) place.emplace(members[i], static_cast<int32_t>(i));
       for (TZmComponent* c : Selection.Items)
-        if (c->OwnerScene() == Scene) c->PaintInfo(*target, font, Scene->ComponentGroup->IndexOf(c), Options->LabelMode);
+        if (c->OwnerScene() == Scene) {
+          const auto at = place.find(c);
+          c->PaintInfo(*target, font, at == place.end() ? -1 : at->second, Options->LabelMode);
+        }
     } else {
       Scene->PaintInfos(*target, font, Options->LabelMode);
     }
@@ -372,12 +386,22 @@ void TFrameEditScene::DrawHandles()
   if (normal > 1) DrawObjectHandles(last, true);
 }
 
-void TFrameEditScene::RebuildPick()
+void TFrameEditScene::RebuildPick(bool bodies)
 {
   PickImage->ResetClip();
-  PickImage->Clear(kNoPick);
-  PickList.Clear();
-  Scene->PaintScene(*PickImage, &PickList, 0, false);
+  // The bodies change only with the scene; a new selection only moves the
+  // handles, so it starts from the bodies drawn last time.
+  if (bodies || !PickBaseValid) {
+    PickImage->Clear(kNoPick);
+    PickList.Clear();
+    Scene->PaintScene(*PickImage, &PickList, 0, false);
+    if (!PickBase || PickBase->Width() != PickImage->Width() || PickBase->Height() != PickImage->Height())
+      PickBase = std::make_unique<TZmDC>(PickImage->Width(), PickImage->Height());
+    PickBase->CopyPixelsFrom(*PickImage);
+    PickBaseValid = true;
+  } else {
+    PickImage->CopyPixelsFrom(*PickBase);
+  }
   HandleList.Clear();
   if (Selection.Count() == 0) return;
   for (TZmComponent* c : Selection.Items) {
@@ -389,8 +413,7 @@ void TFrameEditScene::RebuildPick()
     for (int32_t i = 0; i < n; ++i) {
       if (kinds[i] > 14) continue;
       const uint16_t code = static_cast<uint16_t>(HandleList.Count() + kinds[i] * 4096u);
-      for (int32_t y = pts[i].Y - 3; y <= pts[i].Y + 3; ++y)
-        for (int32_t x = pts[i].X - 3; x <= pts[i].X + 3; ++x) PickImage->SetPixel(x, y, code);
+      for (int32_t y = pts[i].Y - 3; y <= pts[i].Y + 3; ++y) PickImage->HLine(pts[i].X - 3, pts[i].X + 3, y, code);
     }
     HandleList.Items.push_back(c);  // a plain list: the same object may not move to the end
   }
@@ -406,12 +429,21 @@ void TFrameEditScene::RebuildSnap(bool exceptSelection)
 void TFrameEditScene::SelectionChanged()
 {
   if (!Scene) return;
-  CopySurface(*SceneImage, *ScreenImage);
-  if (Selection.Count()) DrawHandles();
-  ccEdit->update();
-  RebuildPick();
+  RefreshSelection();
   RebuildSnap(true);
   if (OnSelectionChanged) OnSelectionChanged();
+}
+
+void TFrameEditScene::RefreshSelection()
+{
+  if (!Scene) return;
+  // Labels of the selected objects only depend on the selection.
+  if (Options && (Options->LabelMode & 4)) RedrawScene();
+  else CopySurface(*SceneImage, *ScreenImage);
+  if (Selection.Count()) DrawHandles();
+  ccEdit->update();
+  imgEdit->update();
+  RebuildPick(false);
 }
 
 void TFrameEditScene::Refresh()
@@ -421,7 +453,7 @@ void TFrameEditScene::Refresh()
   if (Selection.Count()) DrawHandles();
   ccEdit->update();
   imgEdit->update();
-  RebuildPick();
+  RebuildPick(true);
 }
 
 TZmComponent* TFrameEditScene::HitTest(QPoint p, int32_t& kind, bool forDown) const
@@ -656,7 +688,7 @@ void TFrameEditScene::MouseUp(QPoint p, Qt::MouseButtons buttons, Qt::KeyboardMo
       ApplyBand();
       BandMode = 0;
       BandList.Clear();
-      Refresh();
+      RefreshSelection();
       RebuildSnap(true);
     } else if (DragMode == 2 || DragMode == 3) {
       const TZmRectValue b = SelectionBounds();
@@ -677,7 +709,7 @@ void TFrameEditScene::MouseUp(QPoint p, Qt::MouseButtons buttons, Qt::KeyboardMo
       BandList.Add(hit);
       ApplyBand();
       BandList.Clear();
-      Refresh();
+      RefreshSelection();
       RebuildSnap(true);
     }
   }
@@ -712,7 +744,7 @@ bool TFrameEditScene::KeyDown(int key, Qt::KeyboardModifiers mods)
   if (key == Qt::Key_Escape) {
     if (Selection.BoundsCount() != 0) {
       Selection.Clear();
-      Refresh();
+      RefreshSelection();
       if (OnSelectionChanged) OnSelectionChanged();
     }
     // Points collected so far are dropped with the tool.
@@ -772,7 +804,7 @@ void TFrameEditScene::SelectObject(TZmComponent* c)
   if (!Scene || !c || c->OwnerScene() != Scene) return;
   Selection.Clear();
   Selection.Add(c);
-  Refresh();
+  RefreshSelection();
   RebuildSnap(true);
   ccEdit->setFocus();
   ShowPage();

@@ -130,6 +130,9 @@ public:
   int32_t Zoom = 200;
   TZmSceneEditOpt* Options = nullptr;
   std::unique_ptr<TZmDC> SceneImage, ScreenImage, PickImage;
+  std::unique_ptr<TZmDC> LabelImage;
+  std::unique_ptr<TZmDC> PickBase;  // the pick map's bodies, without handles
+  bool PickBaseValid = false;  // labels below full opacity are drawn here, then mixed in
   TZmComponentRefs Selection, BandList, PickList, HandleList;
   TZmObjectSnap Snap;
   int32_t BandMode = 0, DragMode = 0;
@@ -167,7 +170,11 @@ private:
   void RedrawScene();
   void DrawHandles();
   void DrawObjectHandles(TZmComponent* c, bool highlighted);
-  void RebuildPick();
+  // Draws the pick map: the bodies anew (the scene changed), or the bodies of
+  // last time with the handles of a new selection.
+  void RebuildPick(bool bodies);
+  // Redraws what a new selection changes: the handles, over the scene as it was.
+  void RefreshSelection();
   void SelectionChanged();
   void RebuildSnap(bool exceptSelection);
   void ApplyBand();

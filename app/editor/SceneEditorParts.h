@@ -23,6 +23,7 @@ enum : int { kKeyReadout = 1120 };
 inline void CopySurface(const TZmDC& from, TZmDC& to)
 {
   to.ResetClip();
+  if (to.CopyPixelsFrom(from)) return;
   const auto px = from.Pixels();
   const int32_t w = std::min(from.Width(), to.Width()), h = std::min(from.Height(), to.Height());
   for (int32_t y = 0; y < h; ++y)

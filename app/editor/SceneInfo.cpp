@@ -41,7 +41,9 @@ void TFrameEditScene::TrackMouse(QPoint globalPos)
   const bool outside = p.x() < 0 || p.y() < 0 || p.x() > imgEdit->width() || p.y() > imgEdit->height();
   if (outside == MouseOutside) return;
   MouseOutside = outside;
-  Refresh();
+  // The binding texts are drawn over the canvas and the picture, not into the scene.
+  ccEdit->update();
+  imgEdit->update();
 }
 
 void TFrameEditScene::PaintInfoLines(QPainter& p, TZmComponent* c, QPoint at) const
@@ -76,5 +78,6 @@ void TFrameEditScene::ShowHint()
 void TFrameEditScene::SetPointerOnPanel(bool on)
 {
   MouseOutside = !on;
-  Refresh();
+  ccEdit->update();
+  imgEdit->update();
 }

@@ -62,9 +62,9 @@ void TFrameEditScene::SelectAll()
   Selection.Clear();
   BandList.Clear();
   Scene->CollectInside({0, 0, Scene->Width() - 1, Scene->Height() - 1}, BandList);
-  Selection.AddAll(BandList);
+  for (TZmComponent* c : BandList.Items) Selection.Collect(c);  // each once, and the selection was empty
   BandList.Clear();
-  Refresh();
+  RefreshSelection();
   RebuildSnap(true);
   if (OnSelectionChanged) OnSelectionChanged();
 }

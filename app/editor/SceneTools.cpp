@@ -96,7 +96,7 @@ void TFrameEditScene::StartDrawing()
   BandList.Clear();
   RedrawScene();
   ccEdit->update();
-  RebuildPick();
+  RebuildPick(false);
   if (OnSelectionChanged) OnSelectionChanged();
 }
 
