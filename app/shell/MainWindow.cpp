@@ -774,8 +774,21 @@ bool TFormMain::LoadInto(TZmHMI& root, const QString& path, std::vector<uint8_t>
 {
   std::string error;
   LastError.clear();
-  if (!ReadWholeFile(Utf8(path), bytes, error) || !LoadProjectFromBytes(root, bytes, error)) {
-    LastError = Q(error);
+  // A file too large for memory, or any other failure while reading, is a
+  // failed open with its reason; the project in the window stays as it was.
+  try {
+    if (OpenHook) OpenHook(path);
+    if (!ReadWholeFile(Utf8(path), bytes, error) || !LoadProjectFromBytes(root, bytes, error)) {
+      LastError = Q(error);
+      return false;
+    }
+  } catch (const std::bad_alloc&) {
+    ClearProject(root);
+    LastError = QStringLiteral("there is not enough memory to read it");
+    return false;
+  } catch (const std::exception& e) {
+    ClearProject(root);
+    LastError = QString::fromUtf8(e.what());
     return false;
   }
   return true;
@@ -799,7 +812,13 @@ bool TFormMain::OpenFile(const QString& path, bool asTemplate)
   }
   if (ProjectOpen) CloseProject();
   std::string error;
-  if (!LoadProjectFromBytes(*Project, bytes, error)) {
+  bool loaded = false;
+  try {
+    loaded = LoadProjectFromBytes(*Project, bytes, error);
+  } catch (const std::exception& e) {
+    error = e.what();
+  }
+  if (!loaded) {
     LastError = Q(error);
     ClearProject(*Project);
     return false;
@@ -867,7 +886,15 @@ void TFormMain::ShowOpenError(const QString& path)
 bool TFormMain::SaveFile(const QString& path)
 {
   std::string error, saved;
-  if (!SaveProject(*Project, Utf8(path), error, &saved)) {
+  bool ok = false;
+  try {
+    ok = SaveProject(*Project, Utf8(path), error, &saved);
+  } catch (const std::bad_alloc&) {
+    error = "there is not enough memory to write it";
+  } catch (const std::exception& e) {
+    error = e.what();
+  }
+  if (!ok) {
     // The old file is untouched and the project stays modified.
     MessageBoxText(FormatText(kSaveFailedText, {Utf8(path), error}), kCaption, ZmMb::Ok | ZmMb::IconError);
     return false;

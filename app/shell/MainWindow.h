@@ -62,6 +62,8 @@ public:
   // New project: close, choose a model, the language's template or an empty project.
   bool NewProject();
   bool NewProjectFor(const TZmModel* model);
+  // Runs first when a file is read (tests make reading fail here).
+  std::function<void(const QString&)> OpenHook;
   // The model chooser; tests replace it.
   std::function<const TZmModel*()> ChooseModel;
   const TZmModel* ModelDialog();

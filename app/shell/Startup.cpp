@@ -8,6 +8,7 @@
 #include <QTextStream>
 #include <memory>
 
+#include "app/shell/Application.h"
 #include "app/shell/LanguageUi.h"
 #include "app/shell/MainWindow.h"
 #include "app/shell/Prompts.h"
@@ -43,7 +44,7 @@ bool SelectStartupLanguage(TZmLanguageResources& language) { return language.Sel
 
 int RunEditor(int argc, char** argv)
 {
-  QApplication app(argc, argv);
+  TZmApplication app(argc, argv);
   QCoreApplication::setOrganizationName(QStringLiteral("Zm"));
   QCoreApplication::setApplicationName(QStringLiteral("Kestrava"));
 

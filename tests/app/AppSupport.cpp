@@ -2,6 +2,8 @@
 
 #include <QSettings>
 
+#include "app/shell/Application.h"
+
 namespace {
 // The widgets need one application object for the whole test program.
 class QtEnvironment : public ::testing::Environment {
@@ -19,7 +21,9 @@ public:
     static int argc = 1;
     static char name[] = "test_app";
     static char* argv[] = {name, nullptr};
-    App = std::make_unique<QApplication>(argc, argv);
+    // The editor's own application class: what reaches its event loop here
+    // is handled as it is in the program.
+    App = std::make_unique<TZmApplication>(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Zm"));
     QCoreApplication::setApplicationName(QStringLiteral("Kestrava"));
   }
@@ -29,7 +33,7 @@ public:
     Home.reset();
   }
   std::unique_ptr<QTemporaryDir> Home;
-  std::unique_ptr<QApplication> App;
+  std::unique_ptr<TZmApplication> App;
 };
 [[maybe_unused]] auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 }  // namespace

@@ -20,7 +20,9 @@
 #include "AppSupport.h"
 #include "app/dialogs/About.h"
 #include "app/dialogs/FormModel.h"
+#include "app/shell/Application.h"
 #include "app/shell/DynamicPanel.h"
+#include "app/shell/UndoStack.h"
 #include "app/shell/MainWindow.h"
 #include "app/shell/ProjectTree.h"
 #include "app/editor/SceneEditor.h"
@@ -723,4 +725,42 @@ TEST_F(MainWindow, TheModelChooserShowsEveryDescriptionWhole)
   const QFontMetrics fm(d.lvModel->font());
   for (int i = 0; i < d.lvModel->count(); ++i)
     EXPECT_LE(fm.horizontalAdvance(d.lvModel->item(i)->text()), d.lvModel->viewport()->width()) << i;
+}
+
+TEST_F(MainWindow, FailuresWhileOpeningOrInAnEventKeepTheProject)
+{
+  TFormMain w;
+  ASSERT_TRUE(w.OpenFile(Demo, false));
+  const TZmSnapshot before = TZmUndoStack::ProjectSnapshot(w.Root());
+  // Memory running out while a file is read: a failed open with its reason.
+  w.OpenHook = [](const QString&) { throw std::bad_alloc(); };
+  EXPECT_FALSE(w.CheckFile(Other));
+  EXPECT_TRUE(w.LastError.contains("memory")) << w.LastError.toStdString();
+  EXPECT_FALSE(w.OpenFile(Other, false));
+  EXPECT_TRUE(w.HasProject());
+  EXPECT_EQ(w.FileName, QFileInfo(Demo).absoluteFilePath());
+  EXPECT_EQ(TZmUndoStack::ProjectSnapshot(w.Root()), before);
+  w.OpenHook = [](const QString&) { throw std::runtime_error("disk on fire"); };
+  Script->FileNames = {Other};
+  w.OpenWithDialog();  // says why and leaves the project open
+  ASSERT_FALSE(Script->Asked.isEmpty());
+  EXPECT_TRUE(Script->Asked.back().contains("disk on fire")) << Script->Asked.back().toStdString();
+  EXPECT_EQ(TZmUndoStack::ProjectSnapshot(w.Root()), before);
+  w.OpenHook = nullptr;
+
+  // Any exception out of an event handler is shown and the program goes on.
+  struct Thrower : QObject {
+    bool event(QEvent* e) override
+    {
+      if (e->type() == QEvent::User) throw std::bad_alloc();
+      return QObject::event(e);
+    }
+  } thrower;
+  const qsizetype asked = Script->Asked.size();
+  QCoreApplication::postEvent(&thrower, new QEvent(QEvent::User));
+  QCoreApplication::sendPostedEvents(&thrower);
+  auto* app = static_cast<TZmApplication*>(QCoreApplication::instance());
+  EXPECT_TRUE(app->LastFailure.contains("memory")) << app->LastFailure.toStdString();
+  EXPECT_EQ(Script->Asked.size(), asked + 1);
+  EXPECT_EQ(TZmUndoStack::ProjectSnapshot(w.Root()), before);
 }
