@@ -25,6 +25,7 @@ int main(int argc, char** argv)
 {
   CLI::App app{"Kestrava command-line tool: inspect, convert and build operator-panel projects."};
   app.require_subcommand(1);
+  app.set_version_flag("--version", std::string("kestrava-cli ") + KESTRAVA_VERSION);
   std::string dataRoot;
   app.add_option("--data", dataRoot, "Data folder (default: beside the program, or $KESTRAVA_DATA)");
 

@@ -14,7 +14,12 @@ std::string FindDataRoot(const std::string& executablePath, const std::string& o
   std::error_code ec;
   fs::path exe = fs::canonical(executablePath, ec);
   if (ec) exe = fs::absolute(executablePath, ec);
-  return (exe.parent_path() / "data").string();
+  // A build keeps the data beside the programs; an installed copy keeps it
+  // in share/kestrava next to the bin folder.
+  const fs::path beside = exe.parent_path() / "data";
+  const fs::path installed = exe.parent_path().parent_path() / "share" / "kestrava";
+  if (!fs::is_directory(beside, ec) && fs::is_directory(installed, ec)) return installed.string();
+  return beside.string();
 }
 
 TZmDataLoad LoadDataRoot(const std::string& root, const std::string& languageCode)

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+// The option when given, else $KESTRAVA_DATA, else the "data" folder beside
+// the program, else (an installed copy) share/kestrava beside its bin folder.
 std::string FindDataRoot(const std::string& executablePath, const std::string& option);
 
 // Loads the process-wide databases from the data root. Problems in data

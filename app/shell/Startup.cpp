@@ -17,14 +17,6 @@
 #include "base/Language.h"
 #include "model/Startup.h"
 
-QString ResolveDataRoot(const QString& option)
-{
-  if (!option.isEmpty()) return option;
-  QString env = qEnvironmentVariable("KESTRAVA_DATA");
-  if (!env.isEmpty()) return env;
-  QString exe = QCoreApplication::applicationDirPath();
-  return QFileInfo(exe + QStringLiteral("/data")).isDir() ? exe + QStringLiteral("/data") : exe;
-}
 
 int32_t SystemLocaleId()
 {
@@ -42,11 +34,12 @@ int32_t StartupLanguageId()
 
 bool SelectStartupLanguage(TZmLanguageResources& language) { return language.SelectLanguage(StartupLanguageId()) == 0; }
 
-int RunEditor(int argc, char** argv)
+int RunEditor(int argc, char** argv, const char* version)
 {
   TZmApplication app(argc, argv);
   QCoreApplication::setOrganizationName(QStringLiteral("Zm"));
   QCoreApplication::setApplicationName(QStringLiteral("Kestrava"));
+  QCoreApplication::setApplicationVersion(QString::fromLatin1(version));
 
   QCommandLineParser parser;
   QCommandLineOption dataOption(QStringLiteral("data"), QStringLiteral("Data folder"), QStringLiteral("DIR"));
@@ -62,12 +55,16 @@ int RunEditor(int argc, char** argv)
                                    QStringLiteral("With --screenshot: show what objects are bound to, as with the pointer off the panel"));
   parser.addOptions({dataOption, shotOption, canvasOption, sceneOption, overlayOption});
   parser.addHelpOption();
+  parser.addVersionOption();
   parser.addPositionalArgument(QStringLiteral("project"), QStringLiteral("Project file (.ksv) to open"));
   parser.process(app);
 
-  const QString root = ResolveDataRoot(parser.value(dataOption));
-  const TZmStart& start =
-      StartProgram({QCoreApplication::applicationFilePath().toStdString(), QDir::cleanPath(root).toStdString(), StartupLanguageId()});
+  TZmStartOptions options;
+  options.Program = QCoreApplication::applicationFilePath().toStdString();
+  options.DataOption = parser.value(dataOption).toStdString();
+  options.LanguageId = StartupLanguageId();
+  const TZmStart& start = StartProgram(options);
+  const QString root = QString::fromStdString(start.DataRoot);
   if (!start.Language) {
     // There is no language to take a text from, so this one message is
     // built in.

@@ -5,9 +5,6 @@
 
 class TZmLanguageResources;
 
-// The data root: the --data option, else $KESTRAVA_DATA, else the "data"
-// folder beside the program when it exists, else the program's folder.
-QString ResolveDataRoot(const QString& option);
 // The system locale as a locale number; English when the table has no match.
 int32_t SystemLocaleId();
 // The stored language, or the system's when none (or 0) is stored.
@@ -16,4 +13,4 @@ int32_t StartupLanguageId();
 // language is installed at all.
 bool SelectStartupLanguage(TZmLanguageResources& language);
 
-int RunEditor(int argc, char** argv);
+int RunEditor(int argc, char** argv, const char* version);
