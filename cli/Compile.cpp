@@ -7,7 +7,7 @@
 #include "base/Texts.h"
 #include "cli/Commands.h"
 #include "compiler/Compiler.h"
-#include "compiler/Messages.h"
+#include "image/Messages.h"
 #include "model/Project.h"
 
 bool CompileToFile(const std::string& path, const std::string& out, std::ostream& report, std::string& error)
@@ -20,7 +20,7 @@ bool CompileToFile(const std::string& path, const std::string& out, std::ostream
     error = "the project's panel model (ID " + std::to_string(root->ModelID) + ") is not installed";
     return false;
   }
-  TZmCompiler compiler;
+  TZmCompileDriver compiler;
   TZmCompileFigures f = CompileProject(*root, compiler, static_cast<uint32_t>(std::time(nullptr)));
   int32_t errors, warns, notes;
   compiler.Messages->Count(errors, warns, notes);

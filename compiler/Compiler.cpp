@@ -1,90 +1,46 @@
 #include "compiler/Compiler.h"
 
-#include <algorithm>
-#include <cstring>
-
 #include "base/Format.h"
 #include "base/Persistent.h"
 #include "base/Texts.h"
 #include "compiler/FontResources.h"
-#include "compiler/Messages.h"
 #include "compiler/Parser.h"
 #include "compiler/RegCollect.h"
+#include "devices/Devices.h"
+#include "devices/FrameBuilders.h"
 #include "devices/Model.h"
+#include "devices/Protocols.h"
+#include "devices/RegRule.h"
 #include "graphics/Text.h"
-#include "model/Project.h"
+#include "image/Messages.h"
 #include "model/Alarms.h"
+#include "model/Project.h"
 #include "model/Scenes.h"
 
 namespace {
 
-const uint32_t kPredefined[] = {0x11, 0x12, 0x40, 0x50, 0x51, 0x53, 0x54, 0x55, 0x60, 0x61, 0x62, 0x63,
-                                0x64, 0x65, 0x67, 0x69, 0x6A, 0x6B, 0x6D, 0x6E, 0x6F, 0x70};
+constexpr uint32_t kNoAddress = 0xFFFFFFFF;
 
 }  // namespace
 
-TZmCompiler::TZmCompiler()
+TZmCompileDriver::TZmCompileDriver()
     : Registers(std::make_unique<TZmRegCollects>(this)), SceneRegisters(std::make_unique<TZmRegCollects>(this)),
-      Messages(std::make_unique<TZmMessages>())
+      Fonts(std::make_unique<TZmResFonts>())
 {
-  Reset();
 }
 
-TZmCompiler::~TZmCompiler() = default;
+TZmCompileDriver::~TZmCompileDriver() = default;
 
-uint32_t ReplicateColor(uint32_t value, int32_t colorBit)
+void TZmCompileDriver::Reset()
 {
-  if (colorBit <= 0) return value;
-  if (colorBit >= 32) return value;  // one copy fills the word; no shift past its width
-  uint64_t mask = (uint64_t(1) << colorBit) - 1, x = 0;
-  for (int32_t i = 0; i < (32 + colorBit - 1) / colorBit; ++i) x = ((x << colorBit) | (value & mask)) & 0xFFFFFFFFull;
-  return static_cast<uint32_t>(x);
-}
-
-uint32_t TZmCompiler::ReplicateColor(uint32_t value) const
-{
-  const TZmModel* m = Project ? Project->Model() : nullptr;
-  return m ? ::ReplicateColor(value, m->ColorBit) : value;
-}
-
-void TZmCompiler::PatchReference(size_t at, uint32_t kind, TZmPersistentROM* object)
-{
-  if (at + 4 > Image.Size()) return;
-  Resources.Slots.push_back(at);
-  Image.PatchU32(at, Resources.AddResource(kind, object));
-}
-
-uint32_t TZmCompiler::ResolveSceneWord(uint32_t word)
-{
-  uint32_t kind = word >> 24, id = word & 0xFFFFFF;
-  if (kind == 0x94) {
-    auto it = SceneLinks.find(static_cast<int32_t>(id));
-    return it == SceneLinks.end() ? 0 : it->second;
-  }
-  if (id == 0 || id == 0xFFFFFF) return 0;
-  TZmScene* scene = Project ? Project->SceneGroups->FindScene(static_cast<int32_t>(id)) : nullptr;
-  if (!scene) {
-    Messages->AddPlain(SafeFormat(GetText(9005), {word & 0xFF000000u, id}));
-    return 0;
-  }
-  return scene->ImageOffset;
-}
-
-void TZmCompiler::Reset()
-{
-  SceneLinks.clear();
-  Image.Clear();
-  Resources.Reset();
+  TZmCompiler::Reset();
   Registers->Clear();
   SceneRegisters->Clear();
-  Messages->Clear();
-  CurrentScene = nullptr;
-  RegisterTotal = 0;
-  FontBytes = 0;
+  Fonts->Clear();
 }
 
-bool TZmCompiler::Report(TZmPersistent* owner, int32_t line, bool perScene, int32_t count, const std::string& text,
-                         int32_t acceptedKinds, int32_t dataType, bool required)
+bool TZmCompileDriver::Report(TZmPersistent* owner, int32_t line, bool perScene, int32_t count, const std::string& text,
+                              int32_t acceptedKinds, int32_t dataType, bool required)
 {
   auto* alarm = dynamic_cast<TZmAlarm*>(owner);
   auto problem = [&](int32_t kind, int screenFormat, int alarmFormat) {
@@ -103,13 +59,14 @@ bool TZmCompiler::Report(TZmPersistent* owner, int32_t line, bool perScene, int3
   }
   uint32_t constant;
   if (wxParser::IsConstant(text, constant)) return true;
+  auto* scene = dynamic_cast<TZmScene*>(CurrentScene);
   bool ok;
   if (alarm) {
     ok = Registers->Add(nullptr, text, dataType, count, acceptedKinds) &&
          SceneRegisters->AddToAllScenes(text, dataType, count, acceptedKinds);
-  } else if (CurrentScene) {
+  } else if (scene) {
     ok = Registers->Add(nullptr, text, dataType, count, acceptedKinds);
-    if (ok && perScene) ok = SceneRegisters->Add(CurrentScene, text, dataType, count, acceptedKinds);
+    if (ok && perScene) ok = SceneRegisters->Add(scene, text, dataType, count, acceptedKinds);
   } else {
     return true;  // an object outside any scene registers nothing
   }
@@ -117,105 +74,193 @@ bool TZmCompiler::Report(TZmPersistent* owner, int32_t line, bool perScene, int3
   return ok;
 }
 
-void TZmCompiler::PatchSlot(size_t slotBase, size_t i)
+void TZmCompileDriver::RegisterExpression(TZmPersistent* owner, int32_t line, const std::string& text, int32_t dataType,
+                                          bool required)
 {
-  size_t at = slotBase + 4 * i;
-  if (at + 4 <= Image.Size()) Image.PatchU32(at, Offset());
-}
-
-void TZmCompiler::WriteFixup(uint32_t word)
-{
-  Image.SeekEnd();
-  Resources.Slots.push_back(Image.Position());
-  Image.WriteU32(word);
-}
-
-void TZmCompiler::WriteReference(uint32_t kind, TZmPersistentROM* object)
-{
-  Image.SeekEnd();
-  Resources.Slots.push_back(Image.Position());
-  Image.WriteU32(Resources.AddResource(kind, object));
-}
-
-TZmResGroups::TZmResGroups() : Fonts(std::make_unique<TZmResFonts>()) {}
-
-TZmResGroups::~TZmResGroups() = default;
-
-void TZmResGroups::Reset()
-{
-  Slots.clear();
-  Groups.clear();
-  Fonts->Clear();
-  for (uint32_t k : kPredefined) Group(k << 24, true);
-}
-
-TZmResGroup* TZmResGroups::Group(uint32_t kind, bool create)
-{
-  kind &= 0xFF000000;
-  for (auto& g : Groups)
-    if (g->Kind == kind) return g.get();
-  if (!create) return nullptr;
-  Groups.push_back(std::make_unique<TZmResGroup>());
-  Groups.back()->Kind = kind;
-  return Groups.back().get();
-}
-
-uint32_t TZmResGroups::AddResource(uint32_t kind, TZmPersistentROM* object)
-{
-  if (!object) return 0;
-  TZmResGroup* g = Group(kind, true);
-  g->Scratch.Clear();
-  SerializeObjectTo(object, TZmSerialization::Write, g->Scratch);
-  for (size_t i = 0; i < g->Items.size(); ++i) {
-    const TZmStream& s = g->Items[i]->Serialized;
-    if (s.Size() == g->Scratch.Size() && std::memcmp(s.Data(), g->Scratch.Data(), s.Size()) == 0)
-      return static_cast<uint32_t>(i) | g->Kind;
+  wxParser p(text, dataType);
+  if (!p.Parse()) {
+    Report(owner, line, true, 1, text, kindAll, dataType, required);
+    return;
   }
+  for (size_t i = 0; i < p.OperandCount(); ++i) {
+    uint32_t constant;
+    if (wxParser::IsConstant(p.OperandName(i), constant)) continue;
+    Report(owner, line, true, 1, p.OperandName(i), kindAll, DataTypeOfCode(p.OperandType(i)), required);
+  }
+  // The panel evaluates on a stack of eight values: deeper programs always fail there.
+  if (p.StackDepth() > kPanelStackDepth) {
+    std::string name = owner ? owner->GetDisplayName() : std::string();
+    if (dynamic_cast<TZmAlarm*>(owner)) {
+      Messages->Add(TZmMessage::ObjectError, TZmMessage::Alarm,
+                    SafeFormat(GetText(2611), {name, GetText(622 + line), p.StackDepth(), kPanelStackDepth}), owner, line);
+    } else {
+      std::string scene = CurrentScene ? CurrentScene->GetDisplayName() : std::string();
+      Messages->Add(TZmMessage::ObjectError, TZmMessage::ScreenObject,
+                    SafeFormat(GetText(2610), {scene, name, GetText(2640 + line), p.StackDepth(), kPanelStackDepth}),
+                    owner, line);
+    }
+  }
+}
+
+// The register word of an operand: resolved in the global collection, or
+// "name.n" as bit n of a word register.
+bool TZmCompileDriver::ResolveOperand(const std::string& name, uint32_t& ref)
+{
+  TZmRegResolved r = Registers->Resolve(name);
+  if (r.Found) {
+    ref = r.Reference;
+    return true;
+  }
+  TZmBitSplit b = SplitBit(name);
+  if (!b.Ok || b.Bit < 0 || b.Bit > 15) return false;
+  r = Registers->Resolve(b.Rest, 4);
+  if (!r.Found) return false;
+  ref = r.Reference + static_cast<uint32_t>(b.Bit);
+  return true;
+}
+
+std::vector<uint32_t> TZmCompileDriver::ExpressionProgram(const std::string& text, uint32_t dataType)
+{
+  wxParser p(text, static_cast<int32_t>(dataType));
+  if (p.Parse()) {
+    for (size_t i = 0; i < p.OperandCount(); ++i) {
+      uint32_t ref;
+      if (!ResolveOperand(p.OperandName(i), ref)) return {};
+      p.SetOperandValue(i, (ref & 0xF0FFFFFF) | ((p.OperandType(i) & 15) << 24));
+    }
+    if (!p.Finish()) return {};
+    return p.Program;
+  }
+  // Registration took the whole text as one constant or address; so does the record.
+  uint32_t constant;
+  if (wxParser::IsConstant(text, constant)) return {kParserConstant, constant};
+  uint32_t ref;
+  if (!ResolveOperand(text, ref)) return {};
+  return {(ref & 0xF0FFFFFF) | ((TypeCodeOf(static_cast<int32_t>(dataType)) & 15) << 24)};
+}
+
+bool TZmCompileDriver::RegisterReference(const std::string& text, int32_t dataType, int32_t count, uint32_t& reference)
+{
+  TZmRegResolved r = Registers->Resolve(text, dataType, count);
+  if (r.Found) reference = r.Reference;
+  return r.Found;
+}
+
+void TZmCompileDriver::WriteTarget(const std::string& text, int32_t dataType)
+{
+  TZmStream& out = Output();
+  if (text.empty()) return TZmCompiler::WriteTarget(text, dataType);
+  const TZmDevices* devices = Project ? Project->Devices : nullptr;
+  TZmRegResolved r = Registers->Resolve(text, dataType, 1);
+  const TZmStation* station = r.Found && devices ? devices->FindStation(r.Station) : nullptr;
+  if (station) {
+    size_t start = out.Size();
+    out.WriteU32(kNoAddress);
+    out.WriteU32(0);
+    out.WriteU32(0);
+    out.WriteU32((r.Reference & 0x00FFFFFF) | ((TypeCodeOf(dataType) & 15) << 24));
+    if (r.Station == 255 || !station->Owner) return;
+    TZmWriteTarget target;
+    target.Station = station;
+    target.Rule = r.Rule;
+    target.RegisterNumber = r.Rule ? r.Rule->Value : 0;
+    target.ProtocolAddress = r.ProtocolAddress;
+    target.Count = r.Count;
+    target.DataType = dataType;
+    TZmWriteFrame frame;
+    bool framed = BuildWriteFrame(station->Owner->ProtocolRefUID, target, frame);
+    if (frame.Fault.Kind != TZmFrameFault::None) {
+      const TZmProtocol* protocol = station->Owner->Protocol();
+      std::string name = protocol ? protocol->Name : std::string();
+      if (frame.Fault.Kind == TZmFrameFault::NoWrite || frame.Fault.Kind == TZmFrameFault::NoArea)
+        Messages->AddPlain(SafeFormat(GetText(2615), {text, name}));
+      else if (frame.Fault.Kind == TZmFrameFault::TooLong)
+        Messages->AddPlain(SafeFormat(GetText(2616), {text, name, frame.Fault.Digits}));
+      else
+        Messages->AddPlain(SafeFormat(GetText(2614), {text, frame.Fault.Value, frame.Fault.Digits, name}));
+    }
+    if (!framed) return;
+    out.PatchU32(start, station->Owner->Index);
+    out.PatchU32(start + 4, Offset());
+    out.WriteU32(static_cast<uint32_t>(frame.Frame.size()));
+    out.Write(frame.Frame);
+    out.WriteZeros((4 - frame.Frame.size() % 4) % 4);
+    out.PatchU32(start + 8, Offset());
+    out.WriteU32(static_cast<uint32_t>(frame.Map.size()));
+    for (uint32_t m : frame.Map) out.WriteU32(m);
+    return;
+  }
+  // D100.3 as bit 3 of a word register that has no bit rule of its own.
+  TZmBitSplit b = SplitBit(text);
+  if (b.Ok && b.Bit >= 0 && b.Bit <= 15) {
+    TZmRegResolved w = Registers->Resolve(b.Rest, 4, 1);
+    if (w.Found && devices && devices->FindStation(w.Station)) {
+      out.WriteU32(kNoAddress);
+      out.WriteU32(0);
+      out.WriteU32(0);
+      out.WriteU32(((w.Reference & 0x00FFFFFF) | kRegRefClassMemory) + static_cast<uint32_t>(b.Bit));
+      return;
+    }
+  }
+  TZmCompiler::WriteTarget(text, dataType);
+}
+
+int32_t TZmCompileDriver::LinkRegisters(int32_t start)
+{
+  int32_t total = Registers->Layout(start);
+  SceneRegisters->WritePortLinks(*this, *Registers);
+  return total;
+}
+
+bool TZmCompileDriver::HasScene(int32_t id) { return Project && Project->SceneGroups->FindScene(id); }
+
+void TZmCompileDriver::ResourceAdded(uint32_t kind, TZmPersistentROM* object)
+{
   // A new glyph string first puts its glyphs into its font's table.
-  if ((kind & 0xFF000000) == resGlyphString)
+  if (kind == resGlyphString)
     if (auto* text = dynamic_cast<TZmFontText*>(object)) Fonts->AddText(text->Font, text->Text);
-  auto item = std::make_unique<TZmResItem>();
-  item->Group = g;
-  item->Object = object;
-  item->Serialized = g->Scratch;
-  g->Items.push_back(std::move(item));
-  return static_cast<uint32_t>(g->Items.size() - 1) | g->Kind;
 }
 
-void TZmResGroups::WriteAll(TZmCompiler& compiler)
+bool TZmCompileDriver::WriteResource(uint32_t kind, TZmPersistentROM* object)
 {
-  std::stable_sort(Groups.begin(), Groups.end(), [](const auto& a, const auto& b) {
-    return static_cast<int32_t>(a->Kind) < static_cast<int32_t>(b->Kind);
-  });
-  for (size_t gi = 0; gi < Groups.size(); ++gi) {
-    TZmResGroup* g = Groups[gi].get();
-    // Items may be added while records are written; index, never iterate.
-    for (size_t i = 0; i < g->Items.size(); ++i) {
-      TZmResItem& item = *g->Items[i];
-      compiler.Output().SeekEnd();
-      item.Offset = compiler.Offset();
-      if (g->Kind == resFont) {
-        compiler.FontBytes += Fonts->WriteFontRecord(compiler, dynamic_cast<TZmFont*>(item.Object));
-      } else if (g->Kind == resGlyphString) {
-        auto* text = dynamic_cast<TZmFontText*>(item.Object);
-        TZmResFonts::WriteGlyphString(compiler.Output(),
-                                      text ? Fonts->GlyphString(text->Font, text->Text) : std::vector<uint16_t>());
-      } else {
-        item.Object->WriteROM(compiler);
-      }
-    }
+  if (kind == resFont) {
+    FontBytes += Fonts->WriteFontRecord(*this, dynamic_cast<TZmFont*>(object));
+    return true;
   }
-  TZmStream& image = compiler.Output();
-  for (size_t at : Slots) {
-    if (at + 4 > image.Size()) continue;
-    uint32_t w = GetU32(image.Data() + at);
-    uint32_t kind = w >> 24, n = w & 0xFFFFFF;
-    if (kind <= 0x7F) {
-      TZmResGroup* g = Group(w, false);
-      if (g && n < g->Items.size() && g->Items[n]->Offset != 0) image.PatchU32(at, g->Items[n]->Offset);
-    } else if (kind >= 0x90 && kind <= 0x94) {
-      image.PatchU32(at, compiler.ResolveSceneWord(w));
-    }
+  if (kind == resGlyphString) {
+    auto* text = dynamic_cast<TZmFontText*>(object);
+    TZmResFonts::WriteGlyphString(Output(), text ? Fonts->GlyphString(text->Font, text->Text) : std::vector<uint16_t>());
+    return true;
   }
-  image.SeekEnd();
+  return false;
+}
+
+TZmCompileFigures CompileProject(TZmHMI& root, TZmCompileDriver& compiler, uint32_t randomSeed)
+{
+  TZmCompileFigures f;
+  compiler.Reset();
+  compiler.Project = &root;
+  compiler.RandomSeed = randomSeed;
+  root.WriteROM(compiler);
+  TZmStream& out = compiler.Output();
+  const TZmModel* m = root.Model();
+  if (!m || out.Size() < kImageHeaderSize) return f;
+
+  f.ImageSize = static_cast<uint32_t>(out.Size());
+  int64_t memory = int64_t(m->ROMSize) * 1024;
+  if (f.ImageSize > memory) {
+    compiler.Messages->AddPlain(SafeFormat(GetText(9020), {f.ImageSize, memory, int64_t(f.ImageSize) - memory}));
+    f.RomUsage = 0;
+  } else {
+    f.RomUsage = memory > 0 ? static_cast<int32_t>(int64_t(f.ImageSize) * 100 / memory) : 0;
+  }
+  int32_t t = compiler.RegisterTotal;
+  f.RegisterBytes = t - 512;
+  if (t > kRegisterMemorySize) {
+    compiler.Messages->AddPlain(SafeFormat(GetText(9021), {t, kRegisterMemorySize, t - kRegisterMemorySize}));
+    f.RegisterUsage = 0;
+  } else {
+    f.RegisterUsage = (t * 100 - 51200) / 512;
+  }
+  return f;
 }

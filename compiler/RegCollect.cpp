@@ -7,7 +7,7 @@
 #include "base/Format.h"
 #include "base/Texts.h"
 #include "compiler/Compiler.h"
-#include "compiler/Messages.h"
+#include "image/Messages.h"
 #include "devices/Devices.h"
 #include "devices/FrameBuilders.h"
 #include "devices/Protocols.h"
@@ -214,7 +214,7 @@ uint32_t TZmRegCollects::ReferenceOf(int32_t stationId, size_t itemIndex, int32_
   return 0;
 }
 
-void TZmRegCollects::WritePortLinks(TZmCompiler& compiler, const TZmRegCollects& global)
+void TZmRegCollects::WritePortLinks(TZmCompileDriver& compiler, const TZmRegCollects& global)
 {
   if (!compiler.Project) return;
   const TZmDevices& devices = *compiler.Project->Devices;

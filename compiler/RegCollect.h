@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-class TZmCompiler;
+class TZmCompileDriver;
 class TZmController;
 class TZmHMI;
 class TZmRegRule;
@@ -55,7 +55,7 @@ struct TZmRegResolved {
 
 class TZmRegCollects {
 public:
-  explicit TZmRegCollects(TZmCompiler* compiler) : Compiler(compiler) {}
+  explicit TZmRegCollects(TZmCompileDriver* compiler) : Compiler(compiler) {}
   TZmRegCollect* Find(TZmScene* scene);
   bool Add(TZmScene* scene, std::string_view address, int32_t dataType, int32_t count, int32_t acceptedKinds);
   bool AddToAllScenes(std::string_view address, int32_t dataType, int32_t count, int32_t acceptedKinds);
@@ -68,12 +68,12 @@ public:
   // For every scene collection: the request frames of each port that polls
   // something, written as the scene's port links (offsets in the compiler's
   // SceneLinks). `global` gives the registers' places in memory.
-  void WritePortLinks(TZmCompiler& compiler, const TZmRegCollects& global);
+  void WritePortLinks(TZmCompileDriver& compiler, const TZmRegCollects& global);
   void Clear() { List.clear(); }
   size_t Count() const { return List.size(); }
   TZmRegCollect* Item(size_t i) const { return i < List.size() ? List[i].get() : nullptr; }
 
-  TZmCompiler* Compiler;
+  TZmCompileDriver* Compiler;
   std::vector<std::unique_ptr<TZmRegCollect>> List;
 
 private:

@@ -2,63 +2,14 @@
 
 #include <algorithm>
 
-#include "base/Format.h"
-#include "base/Texts.h"
-#include "compiler/Compiler.h"
-#include "compiler/Messages.h"
-#include "compiler/Parser.h"
-#include "compiler/RegCollect.h"
-#include "devices/Devices.h"
-#include "devices/FrameBuilders.h"
-#include "devices/Protocols.h"
 #include "devices/RegRule.h"
 #include "graphics/Pen.h"
 #include "graphics/Text.h"
-#include "model/Alarms.h"
-#include "model/Project.h"
-#include "model/Scenes.h"
+#include "image/Context.h"
 
 namespace {
 
 constexpr uint32_t kNoAddress = 0xFFFFFFFF;
-
-// The register word of an operand: resolved in the global collection, or
-// "name.n" as bit n of a word register.
-bool ResolveOperand(TZmCompiler& c, const std::string& name, uint32_t& ref)
-{
-  TZmRegResolved r = c.Registers->Resolve(name);
-  if (r.Found) {
-    ref = r.Reference;
-    return true;
-  }
-  TZmBitSplit b = SplitBit(name);
-  if (!b.Ok || b.Bit < 0 || b.Bit > 15) return false;
-  r = c.Registers->Resolve(b.Rest, 4);
-  if (!r.Found) return false;
-  ref = r.Reference + static_cast<uint32_t>(b.Bit);
-  return true;
-}
-
-// The compiled program of a read expression; empty when it cannot be made.
-std::vector<uint32_t> CompileExpression(TZmCompiler& c, const std::string& text, uint32_t dataType)
-{
-  wxParser p(text, static_cast<int32_t>(dataType));
-  if (p.Parse()) {
-    for (size_t i = 0; i < p.OperandCount(); ++i) {
-      uint32_t ref;
-      if (!ResolveOperand(c, p.OperandName(i), ref)) return {};
-      p.SetOperandValue(i, (ref & 0xF0FFFFFF) | ((p.OperandType(i) & 15) << 24));
-    }
-    if (!p.Finish()) return {};
-    return p.Program;
-  }
-  // Registration took the whole text as one constant or address; so does the record.
-  uint32_t constant;
-  if (wxParser::IsConstant(text, constant)) return {kParserConstant, constant};
-  uint32_t ref;
-  if (!ResolveOperand(c, text, ref)) return {};
-  return {(ref & 0xF0FFFFFF) | ((TypeCodeOf(static_cast<int32_t>(dataType)) & 15) << 24)};
-}
 
 void WriteExpressionReference(TZmCompiler& c, TZmPersistentROM* e, const std::string& text, uint32_t kind)
 {
@@ -88,7 +39,7 @@ void TZmReadExpression::Serialize(TZmSerialization& s)
 void TZmReadExpression::WriteROM(TZmCompiler& compiler)
 {
   if (Expression.empty()) return;
-  std::vector<uint32_t> program = CompileExpression(compiler, Expression, OwnerDataType());
+  std::vector<uint32_t> program = compiler.ExpressionProgram(Expression, OwnerDataType());
   TZmStream& out = compiler.Output();
   out.WriteU32(static_cast<uint32_t>(program.size()));
   for (uint32_t w : program) out.WriteU32(w);
@@ -130,30 +81,7 @@ void TZmReadValue::Register(TZmCompiler& compiler, TZmPersistent* owner, int32_t
   for (int k = 0; k < 3; ++k) {
     const std::string& text = exprs[k].first->Expression;
     if (text.empty()) continue;  // an empty read expression is never reported
-    int32_t at = line + k;
-    wxParser p(text, static_cast<int32_t>(DataType));
-    if (!p.Parse()) {
-      compiler.Report(owner, at, true, 1, text, kindAll, static_cast<int32_t>(DataType), exprs[k].second);
-      continue;
-    }
-    for (size_t i = 0; i < p.OperandCount(); ++i) {
-      uint32_t constant;
-      if (wxParser::IsConstant(p.OperandName(i), constant)) continue;
-      compiler.Report(owner, at, true, 1, p.OperandName(i), kindAll, DataTypeOfCode(p.OperandType(i)), exprs[k].second);
-    }
-    // The panel evaluates on a stack of eight values: deeper programs always fail there.
-    if (p.StackDepth() > kPanelStackDepth) {
-      std::string name = owner ? owner->GetDisplayName() : std::string();
-      if (dynamic_cast<TZmAlarm*>(owner)) {
-        compiler.Messages->Add(TZmMessage::ObjectError, TZmMessage::Alarm,
-                               SafeFormat(GetText(2611), {name, GetText(622 + at), p.StackDepth(), kPanelStackDepth}), owner, at);
-      } else {
-        std::string scene = compiler.CurrentScene ? compiler.CurrentScene->GetDisplayName() : std::string();
-        compiler.Messages->Add(TZmMessage::ObjectError, TZmMessage::ScreenObject,
-                               SafeFormat(GetText(2610), {scene, name, GetText(2640 + at), p.StackDepth(), kPanelStackDepth}),
-                               owner, at);
-      }
-    }
+    compiler.RegisterExpression(owner, line + k, text, static_cast<int32_t>(DataType), exprs[k].second);
   }
 }
 
@@ -168,68 +96,7 @@ void TZmWriteExpression::Serialize(TZmSerialization& s)
 
 void TZmWriteExpression::WriteROM(TZmCompiler& compiler)
 {
-  TZmStream& out = compiler.Output();
-  int32_t dataType = Owner ? static_cast<int32_t>(Owner->DataType) : 0;
-  auto noAddress = [&] {
-    out.WriteU32(kNoAddress);
-    out.WriteU32(0);
-    out.WriteU32(0);
-    out.WriteU32(kNoAddress);
-  };
-  if (Expression.empty()) return noAddress();
-  const TZmDevices* devices = compiler.Project ? compiler.Project->Devices : nullptr;
-  TZmRegResolved r = compiler.Registers->Resolve(Expression, dataType, 1);
-  const TZmStation* station = r.Found && devices ? devices->FindStation(r.Station) : nullptr;
-  if (station) {
-    size_t start = out.Size();
-    out.WriteU32(kNoAddress);
-    out.WriteU32(0);
-    out.WriteU32(0);
-    out.WriteU32((r.Reference & 0x00FFFFFF) | ((TypeCodeOf(dataType) & 15) << 24));
-    if (r.Station == 255 || !station->Owner) return;
-    TZmWriteTarget target;
-    target.Station = station;
-    target.Rule = r.Rule;
-    target.RegisterNumber = r.Rule ? r.Rule->Value : 0;
-    target.ProtocolAddress = r.ProtocolAddress;
-    target.Count = r.Count;
-    target.DataType = dataType;
-    TZmWriteFrame frame;
-    bool framed = BuildWriteFrame(station->Owner->ProtocolRefUID, target, frame);
-    if (frame.Fault.Kind != TZmFrameFault::None) {
-      const TZmProtocol* protocol = station->Owner->Protocol();
-      std::string name = protocol ? protocol->Name : std::string();
-      if (frame.Fault.Kind == TZmFrameFault::NoWrite || frame.Fault.Kind == TZmFrameFault::NoArea)
-        compiler.Messages->AddPlain(SafeFormat(GetText(2615), {Expression, name}));
-      else if (frame.Fault.Kind == TZmFrameFault::TooLong)
-        compiler.Messages->AddPlain(SafeFormat(GetText(2616), {Expression, name, frame.Fault.Digits}));
-      else
-        compiler.Messages->AddPlain(SafeFormat(GetText(2614), {Expression, frame.Fault.Value, frame.Fault.Digits, name}));
-    }
-    if (!framed) return;
-    out.PatchU32(start, station->Owner->Index);
-    out.PatchU32(start + 4, compiler.Offset());
-    out.WriteU32(static_cast<uint32_t>(frame.Frame.size()));
-    out.Write(frame.Frame);
-    out.WriteZeros((4 - frame.Frame.size() % 4) % 4);
-    out.PatchU32(start + 8, compiler.Offset());
-    out.WriteU32(static_cast<uint32_t>(frame.Map.size()));
-    for (uint32_t m : frame.Map) out.WriteU32(m);
-    return;
-  }
-  // D100.3 as bit 3 of a word register that has no bit rule of its own.
-  TZmBitSplit b = SplitBit(Expression);
-  if (b.Ok && b.Bit >= 0 && b.Bit <= 15) {
-    TZmRegResolved w = compiler.Registers->Resolve(b.Rest, 4, 1);
-    if (w.Found && devices && devices->FindStation(w.Station)) {
-      out.WriteU32(kNoAddress);
-      out.WriteU32(0);
-      out.WriteU32(0);
-      out.WriteU32(((w.Reference & 0x00FFFFFF) | kRegRefClassMemory) + static_cast<uint32_t>(b.Bit));
-      return;
-    }
-  }
-  noAddress();
+  compiler.WriteTarget(Expression, Owner ? static_cast<int32_t>(Owner->DataType) : 0);
 }
 
 void TZmWriteValue::Initialize()
@@ -291,9 +158,9 @@ void TZmReadText::WriteROM(TZmCompiler& compiler)
   out.WriteU32(Format);
   out.WriteU32(Lenght);
   int32_t count = static_cast<int32_t>(std::min<int64_t>(RegisterCount(), INT32_MAX));
-  TZmRegResolved r;
-  if (!ReadAddr.empty()) r = compiler.Registers->Resolve(ReadAddr, 4, count);
-  out.WriteU32(r.Found ? r.Reference : kNoAddress);
+  uint32_t reference = kNoAddress;
+  if (!ReadAddr.empty() && !compiler.RegisterReference(ReadAddr, 4, count, reference)) reference = kNoAddress;
+  out.WriteU32(reference);
 }
 
 void TZmDisplayNumInf::Initialize()
@@ -356,10 +223,10 @@ void TZmSafeControl::WriteROM(TZmCompiler& compiler)
   else compiler.WriteReference(resWriteValue, Condition);
 }
 
-void TZmSafeControl::NotifyScene(const TZmScene* scene, uint32_t code, int32_t newId)
+void TZmSafeControl::NotifyScene(int32_t sceneId, uint32_t code, int32_t newId)
 {
   // DialogID 0 is "no dialog": a scene without a valid ID never matches it.
-  if (!scene || scene->ID <= 0 || scene->ID != static_cast<int32_t>(DialogID)) return;
+  if (sceneId <= 0 || sceneId != static_cast<int32_t>(DialogID)) return;
   if ((code >> 28) == 1) DialogID = 0;
   else if (code == 0x40000001) DialogID = static_cast<uint32_t>(newId);
 }

@@ -9,8 +9,6 @@
 
 #include "base/Persistent.h"
 
-class TZmScene;
-
 class TZmDataType : public TZmPersistentROM {
 public:
   const char* ClassName() const override { return "TZmDataType"; }
@@ -143,7 +141,8 @@ public:
   // register memory is laid out.
   void Register(TZmCompiler& compiler, TZmPersistent* owner, int32_t line);
   // A removed scene that was the dialog clears it; a renumbered one follows.
-  void NotifyScene(const TZmScene* scene, uint32_t code, int32_t newId);
+  // sceneId is the ID of the scene the notice is about (0: not a scene).
+  void NotifyScene(int32_t sceneId, uint32_t code, int32_t newId);
 
   TZmPersistent* Owner = nullptr;
   uint32_t Power = 9;

@@ -4,7 +4,7 @@
 
 #include "base/Format.h"
 #include "base/Texts.h"
-#include "compiler/Compiler.h"
+#include "image/Context.h"
 #include "devices/Model.h"
 #include "devices/Protocols.h"
 

@@ -8,7 +8,7 @@
 #include "base/Ini.h"
 #include "base/Texts.h"
 #include "base/Utf.h"
-#include "compiler/Compiler.h"
+#include "image/Context.h"
 
 void TZmDataArray::Serialize(TZmSerialization& s)
 {

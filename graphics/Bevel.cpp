@@ -1,6 +1,6 @@
 #include "graphics/Bevel.h"
 
-#include "compiler/Compiler.h"
+#include "image/Context.h"
 #include "graphics/Color.h"
 #include "graphics/DC.h"
 #include "graphics/Pen.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "compiler/Compiler.h"
+#include "image/Context.h"
 #include "graphics/Color.h"
 #include "graphics/DC.h"
 

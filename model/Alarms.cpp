@@ -5,8 +5,8 @@
 
 #include "base/Format.h"
 #include "base/Texts.h"
-#include "compiler/Compiler.h"
-#include "compiler/Messages.h"
+#include "image/Context.h"
+#include "image/Messages.h"
 #include "devices/Bindings.h"
 #include "model/Project.h"
 #include "model/Scenes.h"
@@ -114,7 +114,7 @@ void TZmAlarm::Register(TZmCompiler& compiler)
   };
   if (Condition->ReadValue->Expression.empty()) report(2627, 622);
   if (ScreenID == 0) report(2605, 623);
-  else if (!compiler.Project || !compiler.Project->SceneGroups->FindScene(static_cast<int32_t>(ScreenID))) report(2606, 623);
+  else if (!compiler.HasScene(static_cast<int32_t>(ScreenID))) report(2606, 623);
 }
 
 void TZmAlarm::WriteROM(TZmCompiler& compiler)

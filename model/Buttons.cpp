@@ -4,8 +4,8 @@
 
 #include "base/Format.h"
 #include "base/Texts.h"
-#include "compiler/Compiler.h"
-#include "compiler/Messages.h"
+#include "image/Context.h"
+#include "image/Messages.h"
 #include "devices/Bindings.h"
 #include "devices/RegRule.h"
 #include "graphics/Bevel.h"
@@ -167,7 +167,8 @@ void TZmButtonBase::WriteROM(TZmCompiler& compiler)
 
 void TZmButtonBase::NotifyChange(TZmPersistent* object, int32_t value, uint32_t kind)
 {
-  SafeControl->NotifyScene(dynamic_cast<TZmScene*>(object), kind, value);
+  auto* scene = dynamic_cast<TZmScene*>(object);
+  SafeControl->NotifyScene(scene ? scene->ID : 0, kind, value);
 }
 
 void TZmButtonBase::ChangeColorFormat(int32_t from, int32_t to)
@@ -554,7 +555,8 @@ void TZmBtnSystem::WriteROM(TZmCompiler& compiler)
 
 void TZmBtnSystem::NotifyChange(TZmPersistent* object, int32_t value, uint32_t kind)
 {
-  SafeControl->NotifyScene(dynamic_cast<TZmScene*>(object), kind, value);
+  auto* scene = dynamic_cast<TZmScene*>(object);
+  SafeControl->NotifyScene(scene ? scene->ID : 0, kind, value);
   FollowScene(JumpPage, object, value, kind);
   FollowScene(Page, object, value, kind);
 }

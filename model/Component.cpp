@@ -9,7 +9,7 @@
 
 #include "base/Format.h"
 #include "base/Texts.h"
-#include "compiler/Compiler.h"
+#include "image/Context.h"
 #include "devices/Model.h"
 #include "graphics/Color.h"
 #include "model/Scenes.h"

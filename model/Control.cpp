@@ -1,6 +1,6 @@
 #include "model/Control.h"
 
-#include "compiler/Compiler.h"
+#include "image/Context.h"
 #include "devices/Model.h"
 #include "graphics/Bevel.h"
 #include "graphics/Pen.h"

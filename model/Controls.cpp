@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "compiler/Compiler.h"
+#include "image/Context.h"
 #include "devices/Bindings.h"
 #include "graphics/Bevel.h"
 #include "graphics/Bitmap.h"

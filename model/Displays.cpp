@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "base/Texts.h"
-#include "compiler/Compiler.h"
+#include "image/Context.h"
 #include "devices/Bindings.h"
 #include "graphics/Bevel.h"
 #include "graphics/DC.h"

@@ -6,7 +6,7 @@
 #include <limits>
 
 #include "base/Texts.h"
-#include "compiler/Compiler.h"
+#include "image/Context.h"
 #include "devices/Bindings.h"
 #include "graphics/Bevel.h"
 #include "graphics/DC.h"
@@ -116,7 +116,8 @@ void TZmEditBase::WriteROM(TZmCompiler& compiler)
 
 void TZmEditBase::NotifyChange(TZmPersistent* object, int32_t value, uint32_t kind)
 {
-  SafeControl->NotifyScene(dynamic_cast<TZmScene*>(object), kind, value);
+  auto* scene = dynamic_cast<TZmScene*>(object);
+  SafeControl->NotifyScene(scene ? scene->ID : 0, kind, value);
 }
 
 std::string TZmEditBase::GetInfoLine(int32_t index, int32_t mode)

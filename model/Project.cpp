@@ -7,10 +7,8 @@
 #include "base/Crc16.h"
 #include "base/File.h"
 #include "base/Format.h"
-#include "compiler/Messages.h"
-#include "compiler/RegCollect.h"
 #include "base/Texts.h"
-#include "compiler/Compiler.h"
+#include "image/Context.h"
 #include "devices/Devices.h"
 #include "devices/Model.h"
 #include "model/Alarms.h"
@@ -108,7 +106,7 @@ void TZmHMI::WriteROM(TZmCompiler& compiler)
   const TZmModel* m = Model();
   if (!m) return;
   TZmStream& out = compiler.Output();
-  compiler.Project = this;
+  compiler.ColorBit = m->ColorBit;
   size_t h = out.Size();
   out.WriteZeros(kImageHeaderSize);
   out.PatchU32(h + 32, ModelID);
@@ -131,9 +129,8 @@ void TZmHMI::WriteROM(TZmCompiler& compiler)
     sections[i]->WriteROM(compiler);
     out.SeekEnd();
   }
-  int32_t total = compiler.Registers->Layout(2 * m->REGCnt);
+  int32_t total = compiler.LinkRegisters(2 * m->REGCnt);
   compiler.RegisterTotal = total;
-  compiler.SceneRegisters->WritePortLinks(compiler, *compiler.Registers);
   compiler.Resources.WriteAll(compiler);
   out.PatchU32(h + 56, static_cast<uint32_t>(out.Size() + 2));
   out.PatchU32(h + 80, static_cast<uint32_t>(total));
@@ -145,36 +142,6 @@ void TZmHMI::WriteROM(TZmCompiler& compiler)
   out.SeekEnd();
   out.WriteU8(static_cast<uint8_t>(imageCrc));
   out.WriteU8(static_cast<uint8_t>(imageCrc >> 8));
-}
-
-TZmCompileFigures CompileProject(TZmHMI& root, TZmCompiler& compiler, uint32_t randomSeed)
-{
-  TZmCompileFigures f;
-  compiler.Reset();
-  compiler.Project = &root;
-  compiler.RandomSeed = randomSeed;
-  root.WriteROM(compiler);
-  TZmStream& out = compiler.Output();
-  const TZmModel* m = root.Model();
-  if (!m || out.Size() < kImageHeaderSize) return f;
-
-  f.ImageSize = static_cast<uint32_t>(out.Size());
-  int64_t memory = int64_t(m->ROMSize) * 1024;
-  if (f.ImageSize > memory) {
-    compiler.Messages->AddPlain(SafeFormat(GetText(9020), {f.ImageSize, memory, int64_t(f.ImageSize) - memory}));
-    f.RomUsage = 0;
-  } else {
-    f.RomUsage = memory > 0 ? static_cast<int32_t>(int64_t(f.ImageSize) * 100 / memory) : 0;
-  }
-  int32_t t = compiler.RegisterTotal;
-  f.RegisterBytes = t - 512;
-  if (t > kRegisterMemorySize) {
-    compiler.Messages->AddPlain(SafeFormat(GetText(9021), {t, kRegisterMemorySize, t - kRegisterMemorySize}));
-    f.RegisterUsage = 0;
-  } else {
-    f.RegisterUsage = (t * 100 - 51200) / 512;
-  }
-  return f;
 }
 
 void TZmHMI::NotifyChange(TZmPersistent* object, int32_t value, uint32_t kind)

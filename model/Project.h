@@ -109,17 +109,8 @@ std::vector<uint8_t> SaveProjectToBytes(TZmHMI& root);
 bool SaveProject(TZmHMI& root, const std::string& path, std::string& error, std::string* savedPath = nullptr);
 std::string WithProjectExtension(const std::string& path);
 
-// What a compile produced beyond the image and its messages.
-struct TZmCompileFigures {
-  uint32_t ImageSize = 0;
-  int32_t RomUsage = 0;       // percent of the model's image memory, 0 when too large
-  int32_t RegisterBytes = 0;  // register memory above the first 512 bytes
-  int32_t RegisterUsage = 0;  // percent of the register memory above 512 bytes, 0 when too large
-};
 inline constexpr uint32_t kImageHeaderSize = 256;
 inline constexpr int32_t kRegisterMemorySize = 1024;
-// Compiles the project into compiler.Output(); the compiler is reset first.
-TZmCompileFigures CompileProject(TZmHMI& root, TZmCompiler& compiler, uint32_t randomSeed);
 
 // Scene edits that keep every reference right. False (nothing changed) for an
 // ID outside 1..255 or taken by another scene.

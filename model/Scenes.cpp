@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "base/Format.h"
-#include "compiler/Compiler.h"
+#include "image/Context.h"
 #include "devices/Model.h"
 #include "graphics/Bitmap.h"
 #include "graphics/DC.h"
@@ -185,6 +185,7 @@ void TZmScene::WriteROM(TZmCompiler& compiler)
   TZmStream& out = compiler.Output();
   out.SeekEnd();
   ImageOffset = compiler.Offset();
+  compiler.RecordScene(ID, ImageOffset);
   size_t start = out.Size();
   out.WriteI32(ID);
   out.WriteU16(Option);
@@ -206,7 +207,7 @@ void TZmScene::WriteROM(TZmCompiler& compiler)
   RenderBackground();
   compiler.PatchReference(backgroundSlot, resBitmap, Background);
 
-  TZmScene* saved = compiler.CurrentScene;
+  TZmPersistent* saved = compiler.CurrentScene;
   compiler.CurrentScene = this;
   compiler.PatchSlot(start, 2);
   ComponentGroup->WriteROM(compiler);

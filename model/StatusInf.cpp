@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "compiler/Compiler.h"
+#include "image/Context.h"
 #include "devices/Bindings.h"
 #include "graphics/Bitmap.h"
 #include "graphics/Color.h"

@@ -5,7 +5,7 @@
 
 #include "base/Texts.h"
 #include "compiler/Compiler.h"
-#include "compiler/Messages.h"
+#include "image/Messages.h"
 #include "compiler/RegCollect.h"
 #include "devices/Bindings.h"
 #include "devices/Devices.h"
@@ -84,7 +84,7 @@ protected:
   TZmControllerDB& db = TZmControllerDB::Global();
   std::unique_ptr<TZmHMI> root;
   TZmScene* scene = nullptr;
-  TZmCompiler compiler;
+  TZmCompileDriver compiler;
   std::vector<std::unique_ptr<TZmReadValue>> values;
 };
 
@@ -210,7 +210,7 @@ TEST_F(Compiling, WriteValueRecords)
   EXPECT_EQ(std::vector<uint32_t>(w.begin() + w[2] / 4, w.begin() + w[2] / 4 + 4),
             (std::vector<uint32_t>{0xFFFFFFFF, 0, 0, 0xFFFFFFFF}));
   // The write value's record: the read value's 16 bytes and the write reference.
-  TZmCompiler c2;
+  TZmCompileDriver c2;
   c2.Project = root.get();
   internal->WriteROM(c2);
   EXPECT_EQ(c2.Output().Size(), 20u);
@@ -252,10 +252,10 @@ TEST_F(Compiling, ReadTextsAndSafeControls)
   TZmScene other;
   other.ID = 4;
   safe->DialogID = 4;
-  safe->NotifyScene(&other, 0x40000001, 9);
+  safe->NotifyScene(other.ID, 0x40000001, 9);
   EXPECT_EQ(safe->DialogID, 9u);
   other.ID = 9;
-  safe->NotifyScene(&other, 0x10000000, 0);
+  safe->NotifyScene(other.ID, 0x10000000, 0);
   EXPECT_EQ(safe->DialogID, 0u);
 }
 

@@ -6,7 +6,7 @@
 #include "base/Crc16.h"
 #include "base/Texts.h"
 #include "compiler/Compiler.h"
-#include "compiler/Messages.h"
+#include "image/Messages.h"
 #include "compiler/RegCollect.h"
 #include "devices/Model.h"
 #include "model/Project.h"
@@ -46,7 +46,7 @@ protected:
 
 TEST_F(Compile, HeaderSectionsAndChecksums)
 {
-  TZmCompiler c;
+  TZmCompileDriver c;
   TZmCompileFigures f = CompileProject(*root, c, 42);
   const auto& img = c.Output().Buffer();
   ASSERT_GT(img.size(), 256u);
@@ -67,7 +67,7 @@ TEST_F(Compile, HeaderSectionsAndChecksums)
   EXPECT_EQ(f.RegisterUsage, 0);
 
   // A second compile differs only in the 32 noise bytes and the checksums.
-  TZmCompiler again;
+  TZmCompileDriver again;
   CompileProject(*root, again, 43);
   const auto& b = again.Output().Buffer();
   ASSERT_EQ(b.size(), img.size());
@@ -78,7 +78,7 @@ TEST_F(Compile, HeaderSectionsAndChecksums)
   EXPECT_NE(std::vector<uint8_t>(img.begin(), img.begin() + 32), std::vector<uint8_t>(b.begin(), b.begin() + 32));
 
   root->ModelID = 601;  // not installed: no image
-  TZmCompiler none;
+  TZmCompileDriver none;
   CompileProject(*root, none, 1);
   EXPECT_EQ(none.Output().Size(), 0u);
   EXPECT_EQ(none.Messages->Size(), 0u);
@@ -88,7 +88,7 @@ TEST_F(Compile, ImageMemoryLimit)
 {
   model->EditRect = {0, 0, 160, 80};  // a 1600-byte background: more than 1 KiB in all
   model->ROMSize = 1;
-  TZmCompiler small;
+  TZmCompileDriver small;
   TZmCompileFigures f = CompileProject(*root, small, 1);
   ASSERT_GT(f.ImageSize, 1024u);
   EXPECT_EQ(f.RomUsage, 0);
@@ -98,7 +98,7 @@ TEST_F(Compile, ImageMemoryLimit)
             "rom " + std::to_string(f.ImageSize) + " 1024 " + std::to_string(f.ImageSize - 1024));
   EXPECT_EQ(small.Output().Size(), f.ImageSize);  // the image is complete all the same
   model->ROMSize = 64;
-  TZmCompiler big;
+  TZmCompileDriver big;
   f = CompileProject(*root, big, 1);
   EXPECT_EQ(f.RomUsage, static_cast<int32_t>(f.ImageSize * 100 / 65536));
   EXPECT_EQ(big.Messages->Size(), 0u);
@@ -113,7 +113,7 @@ TEST_F(Compile, RegisterMemoryLimit)
   for (const auto& c : cases) {
     // The layout's total decides; fake it through the internal register count.
     model->REGCnt = c.total / 2;
-    TZmCompiler comp;
+    TZmCompileDriver comp;
     TZmCompileFigures f = CompileProject(*root, comp, 1);
     EXPECT_EQ(f.RegisterUsage, c.usage) << c.total;
     EXPECT_EQ(f.RegisterBytes, c.total - 512);

@@ -11,10 +11,10 @@
 namespace {
 
 struct Texts {
-  TZmCompiler c;
+  TZmCompileDriver c;
   TZmFixedCellRasterizer cells{10, 12};
   std::vector<std::unique_ptr<TZmMultiText>> texts;
-  Texts() { c.Resources.Fonts->Rasterizer = &cells; }
+  Texts() { c.Fonts->Rasterizer = &cells; }
   TZmMultiText* Add(const std::string& text, int32_t size = 9)
   {
     texts.emplace_back(NewObject<TZmMultiText>());
@@ -75,7 +75,7 @@ TEST(FontResources, GlyphStringsAndTables)
   EXPECT_EQ(GetU32(&img[record(1)]), font9);  // one table per font
   EXPECT_NE(font9, font12);
   EXPECT_NE(GetU32(&img[record(3) + 4]), GetU32(&img[record(0) + 4]));  // AB twice: two glyph strings
-  ASSERT_EQ(t.c.Resources.Fonts->Fonts.size(), 2u);
+  ASSERT_EQ(t.c.Fonts->Fonts.size(), 2u);
   // Font record: height, first glyph 4, count, slots, glyphs of width then bits.
   EXPECT_EQ(GetU32(&img[font9 + 4]), 4u);
   uint32_t count = GetU32(&img[font9 + 8]);

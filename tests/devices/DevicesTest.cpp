@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "base/Texts.h"
-#include "compiler/Compiler.h"
+#include "image/Context.h"
 #include "devices/Devices.h"
 #include "devices/Model.h"
 #include "devices/Protocols.h"

@@ -154,7 +154,7 @@ TEST(FrameBuilders, PortLinksOfAScene)
   scene->ID = 5;
   TZmScene* quiet = TZmScene::Create(root->SceneGroups->Item(0));
   quiet->ID = 6;
-  TZmCompiler comp;
+  TZmCompileDriver comp;
   comp.Project = root.get();
   comp.CurrentScene = scene;
   for (const char* a : {"HR1", "HR2", "HR3"}) ASSERT_TRUE(comp.Report(nullptr, 0, true, 1, a, kindAll, 4, true));

@@ -7,7 +7,7 @@
 #include <fstream>
 
 #include "base/Texts.h"
-#include "compiler/Compiler.h"
+#include "image/Context.h"
 #include "devices/Protocols.h"
 
 namespace fs = std::filesystem;

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "compiler/Compiler.h"
+#include "image/Context.h"
 #include "graphics/Bevel.h"
 #include "graphics/DC.h"
 #include "graphics/Pen.h"

@@ -9,7 +9,7 @@
 #include <unistd.h>
 
 #include "base/File.h"
-#include "compiler/Compiler.h"
+#include "image/Context.h"
 #include "graphics/Bitmap.h"
 #include "graphics/Color.h"
 #include "graphics/DC.h"

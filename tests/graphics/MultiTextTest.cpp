@@ -92,8 +92,8 @@ TEST(MultiText, CompiledRecords)
   TZmModels::Global().Add(std::move(model));
   std::unique_ptr<TZmHMI> root(NewObject<TZmHMI>());
   root->ModelID = 4711;
-  TZmCompiler c;
-  c.Project = root.get();
+  TZmCompileDriver c;
+  c.ColorBit = 1;
 
   std::unique_ptr<TZmMultiTexts> list(NewObject<TZmMultiTexts>());
   TZmMultiText* t = list->First();
@@ -115,7 +115,7 @@ TEST(MultiText, CompiledRecords)
   EXPECT_EQ(GetU32(&img[8 + 24]), 0x8001u);
   EXPECT_EQ(GetU32(&img[8 + 32]), 0u);
   t->TextScripts->Scripts.push_back(NewObject<TZmTextScript>());
-  TZmCompiler c2;
+  TZmCompileDriver c2;
   t->WriteROM(c2);
   EXPECT_EQ(t->ExternFlag, 1u);
   EXPECT_EQ(c2.Output().Size(), 36u);

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <memory>
 
-#include "compiler/Compiler.h"
+#include "image/Context.h"
 #include "devices/Model.h"
 #include "graphics/Color.h"
 #include "graphics/DC.h"
@@ -25,7 +25,7 @@ struct ModelCompiler {
     TZmModels::Global().Add(std::move(model));
     Root.reset(NewObject<TZmHMI>());
     Root->ModelID = id;
-    Compiler.Project = Root.get();
+    Compiler.ColorBit = colorBit;
   }
   std::unique_ptr<TZmHMI> Root;
   TZmCompiler Compiler;

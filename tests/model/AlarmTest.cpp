@@ -5,7 +5,7 @@
 
 #include "base/Texts.h"
 #include "compiler/Compiler.h"
-#include "compiler/Messages.h"
+#include "image/Messages.h"
 #include "devices/Bindings.h"
 #include "model/Alarms.h"
 #include "model/Project.h"
@@ -27,7 +27,7 @@ TEST(Alarms, SectionRecordsAndMessages)
   std::unique_ptr<TZmHMI> root(NewObject<TZmHMI>());
   TZmScene::Create(TZmSceneGroup::Create(root->SceneGroups))->ID = 4;
   {
-    TZmCompiler c;
+    TZmCompileDriver c;
     c.Project = root.get();
     root->Alarms->WriteROM(c);
     EXPECT_EQ(c.Output().Buffer(), (std::vector<uint8_t>{0, 0, 0, 0, 0x70, 0x17, 0, 0, 0x70, 0x17, 0, 0, 0, 0, 0, 0}));
@@ -40,7 +40,7 @@ TEST(Alarms, SectionRecordsAndMessages)
   ok->ScreenID = 4;
   EXPECT_EQ(empty->GetDisplayName(), "Alarms");
   root->Alarms->IntervalTime = 500;
-  TZmCompiler c;
+  TZmCompileDriver c;
   c.Project = root.get();
   root->Alarms->WriteROM(c);
   c.Resources.WriteAll(c);
@@ -95,7 +95,7 @@ TEST(Alarms, EachProblemNamesTheAlarmAndItsLine)
     TZmAlarm* a = TZmAlarm::Create(root->Alarms);
     a->Condition->ReadValue->Expression = c.Condition;
     a->ScreenID = c.Screen;
-    TZmCompiler compiler;
+    TZmCompileDriver compiler;
     compiler.Project = root.get();
     root->Alarms->WriteROM(compiler);
     EXPECT_EQ(compiler.Output().Size(), 16u + 4 + 12) << c.Screen;

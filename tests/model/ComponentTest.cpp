@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "base/Persistent.h"
-#include "compiler/Compiler.h"
+#include "image/Context.h"
 #include "devices/Model.h"
 #include "graphics/DC.h"
 #include "model/Component.h"

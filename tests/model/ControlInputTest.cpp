@@ -14,7 +14,7 @@
 
 #include "base/Texts.h"
 #include "compiler/Compiler.h"
-#include "compiler/Messages.h"
+#include "image/Messages.h"
 #include "compiler/RegCollect.h"
 #include "devices/Bindings.h"
 #include "devices/Devices.h"

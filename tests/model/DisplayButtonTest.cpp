@@ -8,7 +8,7 @@
 
 #include "base/Texts.h"
 #include "compiler/Compiler.h"
-#include "compiler/Messages.h"
+#include "image/Messages.h"
 #include "compiler/RegCollect.h"
 #include "devices/Bindings.h"
 #include "devices/Devices.h"
@@ -377,11 +377,11 @@ TEST_F(Objects, PageTargetsResolveToSceneRecords)
 {
   TZmScene* target = TZmScene::Create(group);
   target->ID = 9;
-  target->ImageOffset = 0x400;
   auto* page = Make<TZmButtonPage>();
   page->Page = 9;
   auto* none = Make<TZmButtonPage>();
   compiler.Reset();
+  compiler.RecordScene(9, 0x400);  // where the scene's record was written
   compiler.CurrentScene = scene;
   page->WriteROM(compiler);
   none->WriteROM(compiler);
@@ -724,8 +724,8 @@ TEST_F(Objects, ButtonBindingsThroughTheRuntimeOffsets)
   auto* sys = CreateComponent<TZmBtnSystem>(scene->ComponentGroupEx);
   sys->Type = 13;
   sys->Page = 1;
-  scene->ImageOffset = 0x800;
   compiler.Reset();
+  compiler.RecordScene(scene->ID, 0x800);
   compiler.CurrentScene = scene;
   set->WriteROM(compiler);
   uint32_t bitAt = compiler.Offset();

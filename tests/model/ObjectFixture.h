@@ -13,7 +13,7 @@
 
 #include "base/Texts.h"
 #include "compiler/Compiler.h"
-#include "compiler/Messages.h"
+#include "image/Messages.h"
 #include "compiler/RegCollect.h"
 #include "devices/Devices.h"
 #include "devices/Model.h"
@@ -122,7 +122,7 @@ protected:
   std::unique_ptr<TZmHMI> root;
   TZmSceneGroup* group = nullptr;
   TZmScene* scene = nullptr;
-  TZmCompiler compiler;
+  TZmCompileDriver compiler;
 };
 
 // Reads the image the way the panel runtime does: 32-bit words at offsets

@@ -11,7 +11,7 @@
 
 #include "base/File.h"
 #include "base/Texts.h"
-#include "compiler/Compiler.h"
+#include "image/Context.h"
 #include "devices/Bindings.h"
 #include "devices/Devices.h"
 #include "devices/Model.h"

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "compiler/Compiler.h"
-#include "compiler/Messages.h"
+#include "image/Messages.h"
 #include "devices/Model.h"
 #include "graphics/Bitmap.h"
 #include "graphics/Pen.h"
@@ -51,7 +51,7 @@ protected:
   }
   TZmScene* Scene(int id) { return root->SceneGroups->FindScene(id); }
   std::unique_ptr<TZmHMI> root;
-  TZmCompiler compiler;
+  TZmCompileDriver compiler;
 };
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "compiler/Messages.h"
+#include "image/Messages.h"
 
 void TZmMessages::Add(int32_t kind, int32_t subject, std::string text, TZmPersistent* object, int32_t line)
 {
