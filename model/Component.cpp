@@ -419,8 +419,19 @@ void TZmComponentGroup::Serialize(TZmSerialization& s)
     s.SerializeStream("Components", list);
     return;
   }
-  s.SerializeStream("Components", list);
-  if (!list.Empty()) ReadComponentList(list, *this);
+  // The list is taken out of its blob in place: a copy at every level of
+  // nested groups would make reading them cost the square of their size.
+  TZmStream& blob = s.BlobForRead("Components");
+  std::vector<uint8_t>& bytes = blob.Buffer();
+  uint32_t len = bytes.size() >= 5 && bytes[0] == tagStream ? GetU32(bytes.data() + 1) : 0;
+  if (len > bytes.size() - 5) throw EZmStreamError(kStreamReadError);
+  if (len) {
+    bytes.erase(bytes.begin(), bytes.begin() + 5);
+    bytes.resize(len);
+    list = std::move(blob);
+    list.Seek(0);
+    ReadComponentList(list, *this);
+  }
   Dirty = true;
 }
 
@@ -441,10 +452,27 @@ void TZmComponentGroup::WriteROM(TZmCompiler& compiler)
   }
 }
 
+namespace {
+
+// Member lists of groups are read by recursion, each level holding its part
+// of the record while the levels below it are read: the depth is bounded so
+// that a crafted file cannot make reading cost the square of its size.
+thread_local int gGroupDepth = 0;
+
+struct TGroupDepth {
+  TGroupDepth() { ++gGroupDepth; }
+  ~TGroupDepth() { --gGroupDepth; }
+  TGroupDepth(const TGroupDepth&) = delete;
+  TGroupDepth& operator=(const TGroupDepth&) = delete;
+};
+
+}  // namespace
+
 void ReadComponentList(TZmStream& list, TZmComponentGroup& group)
 {
   int32_t count;
   if (!ReadObjectListHeader(list, group.ClassName(), count)) return;
+  TGroupDepth level;  // members of this list are groups at this depth
   group.Clear();
   for (int32_t i = 0; i < count; ++i) {
     size_t at = list.Position();
@@ -458,6 +486,13 @@ void ReadComponentList(TZmStream& list, TZmComponentGroup& group)
       keep->Initialize();
       obj.reset(keep);
       AddLoadWarning("An object of class \"" + cls + "\" is not known to this version; it is kept as it is but not shown.");
+    } else if (gGroupDepth > kMaxGroupDepth && dynamic_cast<TZmComponentGroup*>(obj.get())) {
+      // Deeper than any drawing nests: kept as stored, like an unknown object.
+      auto* keep = new TZmUnknownComponent(cls);
+      keep->Initialize();
+      obj.reset(keep);
+      AddLoadWarning("A group nested deeper than " + std::to_string(kMaxGroupDepth) +
+                     " levels is kept as it is but not shown.");
     }
     SerializeObjectTo(obj.get(), TZmSerialization::Read, list);
     group.Append(static_cast<TZmComponent*>(obj.release()));
@@ -585,6 +620,7 @@ bool TZmComponentRefs::ReadObjectList(TZmStream& in)
   }
   int32_t count;
   if (!in.ReadI32(count)) throw EZmStreamError(kStreamReadError);
+  TGroupDepth level;  // a group in the list is at depth 1, as in a scene
   Clear();
   for (int32_t i = 0; i < count; ++i) {
     size_t at = in.Position();

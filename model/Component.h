@@ -210,7 +210,13 @@ T* CreateComponent(TZmComponentGroup* group)
   return c;
 }
 
+// Groups nested in groups are read up to this depth (a group in a scene's
+// list is at depth 1); a group deeper down is kept as it was stored, as an
+// unknown object, with a load warning.
+inline constexpr int kMaxGroupDepth = 32;
+
 // Reads a stored member list (polymorphic list of screen objects): unknown
 // classes and abstract ones become TZmUnknownComponent, so the rest of the
-// list is read and nothing is lost. Appends a warning per such record.
+// list is read and nothing is lost. Appends a warning per such record, and
+// per group nested deeper than kMaxGroupDepth (kept the same way).
 void ReadComponentList(TZmStream& list, TZmComponentGroup& group);
