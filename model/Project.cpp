@@ -223,9 +223,11 @@ std::vector<uint8_t> Deflate(std::span<const uint8_t> data)
   return out;
 }
 
-bool Inflate(std::span<const uint8_t> data, size_t limit, std::vector<uint8_t>& out, std::string& error)
+bool Inflate(std::span<const uint8_t> data, size_t limit, std::vector<uint8_t>& out, std::string& error,
+             size_t* consumed)
 {
   out.clear();
+  if (consumed) *consumed = 0;
   z_stream z{};
   if (inflateInit(&z) != Z_OK) {
     error = "Decompression error";
@@ -256,6 +258,7 @@ bool Inflate(std::span<const uint8_t> data, size_t limit, std::vector<uint8_t>& 
     if (rc == Z_BUF_ERROR || (rc == Z_OK && z.avail_in == 0)) error = "Compressed data is truncated";
     else error = std::string("Decompression error: ") + (z.msg ? z.msg : "invalid data");
   }
+  if (consumed) *consumed = data.size() - z.avail_in;
   inflateEnd(&z);
   if (rc != Z_STREAM_END) {
     out.clear();
@@ -277,7 +280,12 @@ static bool ReadProjectBytes(TZmHMI& root, std::span<const uint8_t> bytes, std::
     TZmFileInf info;
     SerializeObjectTo(&info, TZmSerialization::Read, file);
     std::vector<uint8_t> body;
-    if (!Inflate(bytes.subspan(file.Position()), kMaxProjectBody, body, error)) return false;
+    size_t used = 0;
+    std::span<const uint8_t> compressed = bytes.subspan(file.Position());
+    if (!Inflate(compressed, kMaxProjectBody, body, error, &used)) return false;
+    if (used < compressed.size())
+      AddLoadWarning("The file has " + std::to_string(compressed.size() - used) +
+                     " bytes after its compressed project data; they are ignored and not saved with the project.");
     TZmStream records(std::move(body));
     std::string rootClass = records.Remaining() >= 4 ? ReadText(records) : std::string();
     if (!EqualsNoCase(rootClass, root.ClassName())) {
@@ -289,6 +297,12 @@ static bool ReadProjectBytes(TZmHMI& root, std::span<const uint8_t> bytes, std::
     SerializeObjectTo(&root, TZmSerialization::Read, records);
   } catch (const EZmStreamError& e) {
     error = e.what();
+    return false;
+  } catch (const std::bad_alloc&) {
+    error = "not enough memory to read the project";
+    return false;
+  } catch (const std::exception& e) {
+    error = std::string("the project could not be read: ") + e.what();
     return false;
   }
   return true;

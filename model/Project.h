@@ -120,4 +120,7 @@ void DeleteSceneGroup(TZmHMI& root, TZmSceneGroup* group);
 
 // zlib helpers for the project body.
 std::vector<uint8_t> Deflate(std::span<const uint8_t> data);
-bool Inflate(std::span<const uint8_t> data, size_t limit, std::vector<uint8_t>& out, std::string& error);
+// `consumed` receives the number of input bytes the zlib stream took; what
+// follows it is not part of the stream.
+bool Inflate(std::span<const uint8_t> data, size_t limit, std::vector<uint8_t>& out, std::string& error,
+             size_t* consumed = nullptr);
