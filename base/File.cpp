@@ -4,12 +4,12 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <filesystem>
 
 #include "base/Utf.h"
 
@@ -106,21 +106,44 @@ bool WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes, st
   return true;
 }
 
+std::vector<TZmFolderEntry> ListFolder(const std::string& folder)
+{
+  // Through POSIX calls: the standard library's directory iterator ends the
+  // program when an allocation fails inside it.
+  std::vector<TZmFolderEntry> entries;
+  DIR* d = ::opendir(folder.c_str());
+  if (!d) return entries;
+  struct Closer {
+    DIR* D;
+    ~Closer() { ::closedir(D); }
+  } closer{d};
+  std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+  while (const dirent* e = ::readdir(d)) {
+    TZmFolderEntry entry;
+    entry.Name = e->d_name;
+    if (entry.Name == "." || entry.Name == "..") continue;
+    struct stat st {};
+    if (::stat((prefix + entry.Name).c_str(), &st) == 0) {  // links followed, as opening them would
+      entry.Directory = S_ISDIR(st.st_mode);
+      entry.RegularFile = S_ISREG(st.st_mode);
+    }
+    entries.push_back(std::move(entry));
+  }
+  std::sort(entries.begin(), entries.end(), [](const TZmFolderEntry& a, const TZmFolderEntry& b) {
+    int c = CompareNoCase(a.Name, b.Name);
+    return c != 0 ? c < 0 : a.Name < b.Name;
+  });
+  return entries;
+}
+
 std::vector<std::string> ListFiles(const std::string& folder, const std::string& extension)
 {
-  namespace fs = std::filesystem;
   std::vector<std::string> names;
-  std::error_code ec;
-  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-    std::string name = it->path().filename().string();
-    if (name.size() > extension.size() && EqualsNoCase(name.substr(name.size() - extension.size()), extension) &&
-        it->is_regular_file(ec))
-      names.push_back(name);
+  for (const TZmFolderEntry& e : ListFolder(folder)) {
+    const std::string& name = e.Name;
+    if (e.RegularFile && name.size() > extension.size() &&
+        EqualsNoCase(name.substr(name.size() - extension.size()), extension))
+      names.push_back(folder.empty() || folder.back() == '/' ? folder + name : folder + "/" + name);
   }
-  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-    int c = CompareNoCase(a, b);
-    return c != 0 ? c < 0 : a < b;
-  });
-  for (auto& n : names) n = (fs::path(folder) / n).string();
   return names;
 }

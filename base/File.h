@@ -16,6 +16,17 @@ bool WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes, st
 
 bool FileExists(const std::string& path);
 
+// An entry of a folder listing.
+struct TZmFolderEntry {
+  std::string Name;  // the file name, without the folder
+  bool Directory = false;
+  bool RegularFile = false;
+};
+// The entries of `folder` sorted by name ignoring case (ties by bytes), so
+// the same folder gives the same order on every machine. Empty when the
+// folder cannot be listed.
+std::vector<TZmFolderEntry> ListFolder(const std::string& folder);
+
 // The full paths of the regular files in `folder` whose name ends in
 // `extension` (any case), sorted by name ignoring case, so the same folder
 // gives the same order on every machine. Empty when the folder is missing.

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
 
 #include "base/File.h"
 #include "base/Texts.h"
@@ -219,14 +217,9 @@ TZmLanguageResources::~TZmLanguageResources()
 void TZmLanguageResources::FindLanguages()
 {
   if (Program.empty()) return;
-  namespace fs = std::filesystem;
-  std::error_code ec;
   std::vector<std::string> names;
-  for (fs::directory_iterator it(Program, ec), end; !ec && it != end; it.increment(ec)) {
-    std::error_code typeError;
-    if (it->is_directory(typeError)) names.push_back(it->path().filename().string());
-  }
-  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) { return CompareNoCase(a, b) < 0; });
+  for (const TZmFolderEntry& e : ListFolder(Program))
+    if (e.Directory) names.push_back(e.Name);
   for (const auto& name : names) {
     if (name.empty() || !std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; })) continue;
     int32_t id;

@@ -75,10 +75,10 @@ bool RenderAllScenes(const std::string& path, const std::string& folder, bool ba
 {
   std::unique_ptr<TZmHMI> root(NewObject<TZmHMI>());
   if (!LoadForRender(*root, path, error)) return false;
-  std::error_code ec;
-  std::filesystem::create_directories(folder, ec);
-  if (ec) {
-    error = folder + ": " + ec.message();
+  try {
+    std::filesystem::create_directories(folder);
+  } catch (const std::filesystem::filesystem_error& e) {
+    error = folder + ": " + e.code().message();
     return false;
   }
   for (TZmSceneGroup* g : root->SceneGroups->Groups)

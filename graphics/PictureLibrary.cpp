@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <system_error>
 
+#include "base/File.h"
 #include "base/Utf.h"
 #include "graphics/Bitmap.h"
 #include "graphics/Picture.h"
@@ -11,20 +11,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-// Names in a folder, sorted ignoring case so every machine lists alike.
-std::vector<fs::directory_entry> SortedEntries(const fs::path& folder)
-{
-  std::vector<fs::directory_entry> entries;
-  std::error_code ec;
-  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) entries.push_back(*it);
-  std::sort(entries.begin(), entries.end(), [](const fs::directory_entry& a, const fs::directory_entry& b) {
-    const std::string na = a.path().filename().string(), nb = b.path().filename().string();
-    const int c = CompareNoCase(na, nb);
-    return c != 0 ? c < 0 : na < nb;
-  });
-  return entries;
-}
 
 bool IsPng(const std::string& name)
 {
@@ -57,20 +43,17 @@ void TZmPictureLibrary::Load(const std::string& root)
   Groups.clear();
   RootFolder = root;
   if (!RootFolder.empty() && RootFolder.back() != '/') RootFolder += '/';
-  std::error_code ec;
-  for (const fs::directory_entry& e : SortedEntries(root)) {
-    const std::string name = e.path().filename().string();
+  for (const TZmFolderEntry& e : ListFolder(root)) {
+    const std::string& name = e.Name;
     // Names of two characters or fewer are not groups; plain files are not
     // either (they would show as empty tabs).
-    if (name.size() <= 2 || !e.is_directory(ec)) continue;
+    if (name.size() <= 2 || !e.Directory) continue;
     Groups.push_back(std::make_unique<TZmPictureGroup>());
     TZmPictureGroup* g = Groups.back().get();
     g->Library = this;
     g->Name = name;
-    for (const fs::directory_entry& f : SortedEntries(e.path())) {
-      const std::string file = f.path().filename().string();
-      if (IsPng(file) && f.is_regular_file(ec)) g->Add(file);
-    }
+    for (const TZmFolderEntry& f : ListFolder((fs::path(root) / name).string()))
+      if (IsPng(f.Name) && f.RegularFile) g->Add(f.Name);
   }
 }
 

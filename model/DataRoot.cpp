@@ -11,14 +11,27 @@ std::string FindDataRoot(const std::string& executablePath, const std::string& o
   namespace fs = std::filesystem;
   if (!option.empty()) return option;
   if (const char* env = std::getenv("KESTRAVA_DATA"); env && *env) return env;
-  std::error_code ec;
-  fs::path exe = fs::canonical(executablePath, ec);
-  if (ec) exe = fs::absolute(executablePath, ec);
+  // The throwing forms: the error-code ones are noexcept and would end the
+  // program on an allocation failure.
+  fs::path exe = executablePath;
+  try {
+    exe = fs::canonical(exe);
+  } catch (const fs::filesystem_error&) {
+    try {
+      exe = fs::absolute(exe);
+    } catch (const fs::filesystem_error&) {
+      // as given
+    }
+  }
   // A build keeps the data beside the programs; an installed copy keeps it
   // in share/kestrava next to the bin folder.
   const fs::path beside = exe.parent_path() / "data";
   const fs::path installed = exe.parent_path().parent_path() / "share" / "kestrava";
-  if (!fs::is_directory(beside, ec) && fs::is_directory(installed, ec)) return installed.string();
+  try {
+    if (!fs::is_directory(beside) && fs::is_directory(installed)) return installed.string();
+  } catch (const fs::filesystem_error&) {
+    // unreadable: the folder beside the program
+  }
   return beside.string();
 }
 

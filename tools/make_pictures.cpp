@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Guard.h"
 #include "base/File.h"
 #include "graphics/Color.h"
 #include "graphics/DC.h"
@@ -442,7 +443,7 @@ bool Encode(const TZmDC& dc, Encoding kind, std::vector<uint8_t>& file)
 
 }  // namespace
 
-int main(int argc, char** argv)
+static int Main(int argc, char** argv)
 {
   if (argc != 2) {
     std::fprintf(stderr, "usage: make_pictures OUT_PICTURE_DIR\n");
@@ -453,8 +454,12 @@ int main(int argc, char** argv)
     {"Arrows", Arrows()}, {"Devices", Devices()}, {"Indicators", Indicators()}};
   int failures = 0;
   for (const auto& [group, pictures] : groups) {
-    std::error_code ec;
-    fs::create_directories(root / group, ec);
+    try {
+      fs::create_directories(root / group);
+    } catch (const fs::filesystem_error& e) {
+      std::fprintf(stderr, "make_pictures: %s\n", e.what());
+      return 1;
+    }
     for (const Picture& p : pictures) {
       TZmDC dc(p.Size, p.Size);
       p.Draw(dc, p.Size);
@@ -469,3 +474,5 @@ int main(int argc, char** argv)
   }
   return failures ? 1 : 0;
 }
+
+int main(int argc, char** argv) { return RunGuarded("make_pictures", Main, argc, argv); }
