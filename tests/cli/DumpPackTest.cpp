@@ -1,11 +1,11 @@
 // dump/pack of project files on the generic record level.
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <memory>
 
 #include "base/Record.h"
 #include "cli/Commands.h"
-#include "cli/Json.h"
 #include "model/Project.h"
 #include "model/Scenes.h"
 
@@ -71,26 +71,26 @@ TEST(DumpPack, ShowsTypedValuesAndRawFallbacks)
 {
   std::string json, err;
   ASSERT_TRUE(DumpProject(OddProject(), json, err)) << err;
-  TJson top;
-  ASSERT_TRUE(ParseJson(json, top, err)) << err;
-  const TJson* props = top.Get("project")->Get("properties");
-  ASSERT_TRUE(props);
-  auto find = [&](const TJson* list, const char* name) -> const TJson* {
-    for (const auto& p : list->A)
-      if (p.Get("name")->S == name) return &p;
-    return nullptr;
+  auto top = nlohmann::ordered_json::parse(json);
+  const auto& props = top["project"]["properties"];
+  auto find = [&](const nlohmann::ordered_json& list, const char* name) -> const nlohmann::ordered_json& {
+    for (const auto& p : list)
+      if (p["name"] == name) return p;
+    static const nlohmann::ordered_json none;
+    return none;
   };
-  EXPECT_EQ(find(props, "ModelID")->Get("value")->I, 1001);
-  EXPECT_EQ(find(props, "Font")->Get("value")->Get("size")->I, 9);
-  EXPECT_NE(json.find("\"\\ud878\""), std::string::npos);  // unpaired surrogate as an escape
-  const TJson* future = find(props, "Future")->Get("value");
-  EXPECT_EQ(future->Get("class")->S, "TZmSomethingNew");
-  const TJson* inner = future->Get("properties");
-  EXPECT_EQ(find(inner, "Wide")->Get("raw")->S, "070102030405");
-  EXPECT_EQ(find(inner, "Tag9")->Get("raw")->S, "0901");
-  EXPECT_EQ(find(inner, "Bytes")->Get("value")->S, "aabbcc");
-  EXPECT_EQ(find(inner, "Empty")->Get("raw")->S, "");
-  EXPECT_EQ(top.Get("trailing")->S, "010203");
+  EXPECT_EQ(find(props, "ModelID")["value"], 1001);
+  EXPECT_EQ(find(props, "Font")["value"]["size"], 9);
+  // JSON has no text for an unpaired surrogate: such a text stays hex.
+  EXPECT_EQ(find(props, "Title")["raw"], "0f0100000078d8");
+  const auto& future = find(props, "Future")["value"];
+  EXPECT_EQ(future["class"], "TZmSomethingNew");
+  const auto& inner = future["properties"];
+  EXPECT_EQ(find(inner, "Wide")["raw"], "070102030405");
+  EXPECT_EQ(find(inner, "Tag9")["raw"], "0901");
+  EXPECT_EQ(find(inner, "Bytes")["value"], "aabbcc");
+  EXPECT_EQ(find(inner, "Empty")["raw"], "");
+  EXPECT_EQ(top["trailing"], "010203");
 }
 
 TEST(DumpPack, EditedJsonPacksAndLoads)
