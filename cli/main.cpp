@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <iostream>
 
+#include "base/Guard.h"
 #include "base/File.h"
 #include "base/Language.h"
 #include "cli/Commands.h"
@@ -21,7 +22,7 @@ int Fail(const std::string& message)
 
 }  // namespace
 
-int main(int argc, char** argv)
+static int Main(int argc, char** argv)
 {
   CLI::App app{"Kestrava command-line tool: inspect, convert and build operator-panel projects."};
   app.require_subcommand(1);
@@ -160,3 +161,5 @@ int main(int argc, char** argv)
   }
   return 0;
 }
+
+int main(int argc, char** argv) { return RunGuarded("kestrava-cli", Main, argc, argv); }

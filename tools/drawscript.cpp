@@ -10,12 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "base/Guard.h"
 #include "base/File.h"
 #include "graphics/DC.h"
 #include "graphics/DrawScript.h"
 #include "graphics/SurfacePng.h"
 
-int main(int argc, char** argv)
+static int Main(int argc, char** argv)
 {
   const int zoom = argc == 4 ? std::atoi(argv[3]) : 1;
   if ((argc != 3 && argc != 4) || zoom < 1 || zoom > 16) {
@@ -50,3 +51,5 @@ int main(int argc, char** argv)
   }
   return 0;
 }
+
+int main(int argc, char** argv) { return RunGuarded("drawscript", Main, argc, argv); }

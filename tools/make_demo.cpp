@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "base/Guard.h"
 #include "devices/Bindings.h"
 #include "devices/Devices.h"
 #include "devices/Protocols.h"
@@ -20,7 +21,7 @@
 #include "graphics/Bitmap.h"
 #include "graphics/Text.h"
 
-int main(int argc, char** argv)
+static int Main(int argc, char** argv)
 {
   if (argc != 3) {
     std::fprintf(stderr, "usage: make_demo DATA_DIR OUT.ksv\n");
@@ -273,3 +274,5 @@ int main(int argc, char** argv)
   }
   return 0;
 }
+
+int main(int argc, char** argv) { return RunGuarded("make_demo", Main, argc, argv); }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Guard.h"
 #include "base/File.h"
 #include "base/Ini.h"
 #include "base/Utf.h"
@@ -191,7 +192,7 @@ bool DrawModel(const TZmIniFile& ini, const std::string& section, const fs::path
 
 }  // namespace
 
-int main(int argc, char** argv)
+static int Main(int argc, char** argv)
 {
   if (argc != 3) {
     std::fprintf(stderr, "usage: make_models SOURCE_MODEL_DIR OUT_MODEL_DIR\n");
@@ -221,3 +222,5 @@ int main(int argc, char** argv)
   }
   return 0;
 }
+
+int main(int argc, char** argv) { return RunGuarded("make_models", Main, argc, argv); }

@@ -8,13 +8,14 @@
 #include <filesystem>
 #include <memory>
 
+#include "base/Guard.h"
 #include "base/Language.h"
 #include "devices/Model.h"
 #include "model/Project.h"
 #include "model/Startup.h"
 #include "model/Scenes.h"
 
-int main(int argc, char** argv)
+static int Main(int argc, char** argv)
 {
   if (argc != 4) {
     std::fprintf(stderr, "usage: make_templates DATA_DIR LANGUAGE_ID OUT_DIR\n");
@@ -49,3 +50,5 @@ int main(int argc, char** argv)
   }
   return 0;
 }
+
+int main(int argc, char** argv) { return RunGuarded("make_templates", Main, argc, argv); }
