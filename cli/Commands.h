@@ -40,7 +40,9 @@ bool RenderScene(const std::string& path, int32_t sceneId, const std::string& ou
 
 // Compiles a project and writes the panel image; the compile messages and
 // figures go to `report`. Fails (nothing written) when the project has errors.
-bool CompileToFile(const std::string& path, const std::string& out, std::ostream& report, std::string& error);
+// The header's noise bytes come from `seed`, or without one from the project.
+bool CompileToFile(const std::string& path, const std::string& out, std::ostream& report, std::string& error,
+                   const uint32_t* seed = nullptr);
 // Every screen of a project as FOLDER/screen-<ID>.png.
 bool RenderAllScenes(const std::string& path, const std::string& folder, bool background, std::ostream& report,
                      std::string& error);

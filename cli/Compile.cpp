@@ -1,5 +1,4 @@
 // Compiling a project into a panel image.
-#include <ctime>
 #include <memory>
 
 #include "base/File.h"
@@ -10,7 +9,8 @@
 #include "image/Messages.h"
 #include "model/Project.h"
 
-bool CompileToFile(const std::string& path, const std::string& out, std::ostream& report, std::string& error)
+bool CompileToFile(const std::string& path, const std::string& out, std::ostream& report, std::string& error,
+                   const uint32_t* seed)
 {
   std::unique_ptr<TZmHMI> root(NewObject<TZmHMI>());
   std::vector<std::string> warnings;
@@ -21,7 +21,7 @@ bool CompileToFile(const std::string& path, const std::string& out, std::ostream
     return false;
   }
   TZmCompileDriver compiler;
-  TZmCompileFigures f = CompileProject(*root, compiler, static_cast<uint32_t>(std::time(nullptr)));
+  TZmCompileFigures f = seed ? CompileProject(*root, compiler, *seed) : CompileProject(*root, compiler);
   int32_t errors, warns, notes;
   compiler.Messages->Count(errors, warns, notes);
   report << SafeFormat(GetText(2625), {errors, warns, notes}) << "\n";

@@ -68,6 +68,9 @@ static int Main(int argc, char** argv)
   auto* compile = app.add_subcommand("compile", "Compile a project into a panel image");
   compile->add_option("FILE", compileFile, "Project file (.ksv)")->required();
   compile->add_option("-o,--output", compileOut, "Image file to write")->required();
+  uint32_t compileSeed = 0;
+  auto* seedOption = compile->add_option(
+      "--seed", compileSeed, "Seed of the 32 header bytes the panel ignores (default: from the project, so the same project gives the same image)");
 
   std::string renderFile, renderOut;
   int32_t renderScene = 1;
@@ -131,7 +134,8 @@ static int Main(int argc, char** argv)
     return 0;
   }
   if (*compile) {
-    if (!CompileToFile(compileFile, compileOut, std::cout, error)) return Fail(error);
+    if (!CompileToFile(compileFile, compileOut, std::cout, error, seedOption->count() ? &compileSeed : nullptr))
+      return Fail(error);
     return 0;
   }
   if (*render) {

@@ -1,5 +1,10 @@
 #include "compiler/Compiler.h"
 
+#include <zlib.h>
+
+#include <algorithm>
+#include <span>
+
 #include "base/Format.h"
 #include "base/Persistent.h"
 #include "base/Texts.h"
@@ -263,4 +268,25 @@ TZmCompileFigures CompileProject(TZmHMI& root, TZmCompileDriver& compiler, uint3
     f.RegisterUsage = (t * 100 - 51200) / 512;
   }
   return f;
+}
+
+uint32_t ProjectSeed(TZmHMI& root)
+{
+  TZmStream record;
+  SerializeObjectTo(&root, TZmSerialization::Write, record);
+  uLong crc = crc32(0L, Z_NULL, 0);
+  // zlib takes lengths as uInt: feed the record in pieces it can take.
+  std::span<const uint8_t> rest = record.Bytes();
+  while (!rest.empty()) {
+    size_t n = std::min<size_t>(rest.size(), 1u << 30);
+    crc = crc32(crc, rest.data(), static_cast<uInt>(n));
+    rest = rest.subspan(n);
+  }
+  uint32_t seed = static_cast<uint32_t>(crc);
+  return seed ? seed : 1;
+}
+
+TZmCompileFigures CompileProject(TZmHMI& root, TZmCompileDriver& compiler)
+{
+  return CompileProject(root, compiler, ProjectSeed(root));
 }

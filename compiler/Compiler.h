@@ -48,4 +48,10 @@ struct TZmCompileFigures {
   int32_t RegisterUsage = 0;  // percent of the register memory above 512 bytes, 0 when too large
 };
 // Compiles the project into compiler.Output(); the compiler is reset first.
+// The seed fills the 32 header bytes the panel ignores.
 TZmCompileFigures CompileProject(TZmHMI& root, TZmCompileDriver& compiler, uint32_t randomSeed);
+// The same, seeded from the project's stored form: compiling one project
+// always gives the same bytes, so images can be compared and cached.
+TZmCompileFigures CompileProject(TZmHMI& root, TZmCompileDriver& compiler);
+// The seed of a project: a CRC-32 of its record (never 0).
+uint32_t ProjectSeed(TZmHMI& root);

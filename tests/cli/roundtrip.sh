@@ -19,6 +19,14 @@ cmp "$demo" "$tmp/back.ksv"
 if "$cli" render "$demo" --scene 99 -o "$tmp/none.png" 2>/dev/null; then echo "render accepted a missing screen"; exit 1; fi
 "$cli" compile "$demo" -o "$tmp/demo.img" > "$tmp/compile.txt"
 grep -q "0 error(s)" "$tmp/compile.txt"
+# The same project compiles to the same image; --seed chooses the noise bytes.
+"$cli" compile "$demo" -o "$tmp/again.img" > /dev/null
+cmp "$tmp/demo.img" "$tmp/again.img"
+"$cli" compile "$demo" --seed 7 -o "$tmp/seed7.img" > /dev/null
+"$cli" compile "$demo" --seed 7 -o "$tmp/seed7b.img" > /dev/null
+cmp "$tmp/seed7.img" "$tmp/seed7b.img"
+if cmp -s "$tmp/demo.img" "$tmp/seed7.img"; then echo "--seed changed nothing"; exit 1; fi
+cmp -i 32 <(head -c 254 "$tmp/demo.img") <(head -c 254 "$tmp/seed7.img")
 [ "$(head -c 36 "$tmp/demo.img" | tail -c 4 | od -An -tu4 | tr -d ' ')" = "1002" ]
 # Every protocol family a port can run is listed with its controller.
 "$cli" protocols > "$tmp/protocols.txt"

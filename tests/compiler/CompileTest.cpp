@@ -77,6 +77,22 @@ TEST_F(Compile, HeaderSectionsAndChecksums)
     }
   EXPECT_NE(std::vector<uint8_t>(img.begin(), img.begin() + 32), std::vector<uint8_t>(b.begin(), b.begin() + 32));
 
+  // Seeded from the project itself: the same project gives the same bytes,
+  // another project other noise bytes.
+  TZmCompileDriver first, second, seeded;
+  CompileProject(*root, first);
+  CompileProject(*root, second);
+  EXPECT_EQ(first.Output().Buffer(), second.Output().Buffer());
+  CompileProject(*root, seeded, ProjectSeed(*root));
+  EXPECT_EQ(seeded.Output().Buffer(), first.Output().Buffer());
+  root->Title = "Another";
+  TZmCompileDriver other;
+  CompileProject(*root, other);
+  const auto& o = other.Output().Buffer();
+  EXPECT_NE(std::vector<uint8_t>(o.begin(), o.begin() + 32),
+            std::vector<uint8_t>(first.Output().Buffer().begin(), first.Output().Buffer().begin() + 32));
+  root->Title.clear();
+
   root->ModelID = 601;  // not installed: no image
   TZmCompileDriver none;
   CompileProject(*root, none, 1);
