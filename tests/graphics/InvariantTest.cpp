@@ -164,22 +164,56 @@ TEST(DCInvariants, NothingOutsideTheClip)
   }
 }
 
-// Values a stored project could hold: they finish and draw inside the surface.
+// Values a stored project could hold: they finish, and what reaches the
+// surface is what the shape covers there (no wrapped coordinate or width
+// that draws elsewhere or nothing).
 TEST(DCInvariants, HugeShapesStayBounded)
 {
+  auto count = [](const TZmDC& dc, uint16_t v) {
+    int n = 0;
+    for (uint16_t p : dc.Pixels()) n += p == v;
+    return n;
+  };
+  constexpr int all = 64 * 48;
+  struct Case {
+    const char* what;
+    void (*draw)(TZmDC&);
+    int pen, brush;  // pixels of the pen's and the brush's colour
+  } cases[] = {
+      {"an ellipse around the surface fills it",
+       [](TZmDC& dc) { dc.Ellipse(-2000000000, -2000000000, 2000000000, 2000000000); }, 0, all},
+      {"a flat wide ellipse covers every row", [](TZmDC& dc) { dc.Ellipse(-40000, -30, 40000, 60); }, 0, all},
+      {"a round rectangle of the whole range with huge corners fills it",
+       [](TZmDC& dc) { dc.RoundRect(INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX); }, 0, all},
+      {"a line across the whole range is one pixel per column", [](TZmDC& dc) { dc.Line(INT32_MIN, 0, INT32_MAX, 10); }, 64, 0},
+      {"a pen of the largest width covers the surface",
+       [](TZmDC& dc) {
+         dc.Pen.Width = INT32_MAX;
+         dc.Line(0, 0, 30, 30);
+       },
+       all, 0},
+      {"a rectangle around the surface fills it", [](TZmDC& dc) { dc.Rectangle(-5, -5, 70, 70); }, 0, all},
+      {"an arc far outside draws nothing", [](TZmDC& dc) { dc.Arc(-100000, -100000, 100000, 100000, 0, 359); }, 0, 0},
+      {"a big circle around the surface fills it", [](TZmDC& dc) { dc.Ellipse(-30000, -30000, 30000, 30000); }, 0, all},
+  };
+  for (const Case& c : cases) {
+    TZmDC dc(64, 48);
+    Inks(dc, 1, 1, 1);
+    c.draw(dc);
+    EXPECT_EQ(count(dc, 1), c.pen) << c.what;
+    EXPECT_EQ(count(dc, 2), c.brush) << c.what;
+  }
+  // A triangle with corners a million pixels away: filled above its long
+  // edge, which crosses the surface near row 22, and empty below it.
   TZmDC dc(64, 48);
-  Inks(dc, 1, 65535, 1);
-  dc.Ellipse(-2000000000, -2000000000, 2000000000, 2000000000);
-  dc.Ellipse(-40000, -30, 40000, 60);
-  dc.RoundRect(INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX);
-  dc.Line(INT32_MIN, 0, INT32_MAX, 10);
-  dc.Pen.Width = INT32_MAX;
-  dc.Line(0, 0, 30, 30);
-  dc.Rectangle(-5, -5, 70, 70);
+  Inks(dc, 1, 1, 1);
   const TZmDCPoint far[] = {{-1000000, 5}, {1000000, 40}, {20000, -300000}};
   dc.Polygon(far);
-  dc.Arc(-100000, -100000, 100000, 100000, 0, 359);
-  dc.Pen.Width = 1;
-  dc.Ellipse(-30000, -30000, 30000, 30000);
-  SUCCEED();
+  for (int x : {0, 32, 63}) {
+    EXPECT_EQ(dc.RawPixel(x, 0), 2) << x;
+    EXPECT_EQ(dc.RawPixel(x, 15), 2) << x;
+    EXPECT_EQ(dc.RawPixel(x, 30), 0) << x;
+    EXPECT_EQ(dc.RawPixel(x, 47), 0) << x;
+  }
+  EXPECT_EQ(count(dc, 1), 64);  // the long edge, one pixel per column
 }

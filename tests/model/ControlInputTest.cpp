@@ -633,7 +633,9 @@ TEST_F(Controls, TableLines)
 }
 
 // Objects outside a scene keep whatever rectangle a file gave them; the
-// widest ones with the largest counts still draw in bounded work.
+// widest ones with the largest counts still draw in bounded work, and
+// reach the surface where they cover it: drawn for hit testing, they are
+// hit on every pixel (a wrapped width would leave holes or nothing).
 TEST_F(Controls, ExtremeRectanglesOutsideAScene)
 {
   std::unique_ptr<TZmTable> table(NewObject<TZmTable>());
@@ -646,11 +648,23 @@ TEST_F(Controls, ExtremeRectanglesOutsideAScene)
   scale->ScaleInf->SlaveCount = INT32_MAX;
   scale->ScaleInf->Max = INT32_MAX;
   scale->ScaleInf->Min = INT32_MIN;
-  auto dc = Surface();
-  table->Paint(*dc, nullptr, 0, false);
+  const TZmRectValue whole{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
+  EXPECT_EQ(table->Rect, whole);
+  EXPECT_EQ(scale->Rect, whole);
+  auto hitEverywhere = [&](TZmComponent* c) {
+    auto dc = Surface();
+    c->Paint(*dc, nullptr, 0, false);  // as the editor shows it
+    TZmComponentRefs collector;
+    collector.Add(c);
+    c->Paint(*dc, &collector, 0, false);  // as the editor hit-tests it
+    int hit = 0;
+    for (uint16_t p : dc->Pixels()) hit += p == 0xF000;
+    return hit;
+  };
+  EXPECT_EQ(hitEverywhere(table.get()), 128 * 64);
   for (uint32_t type : {0u, 1u, 2u, 3u}) {
     scale->Type = type;
-    scale->Paint(*dc, nullptr, 0, false);
+    EXPECT_EQ(hitEverywhere(scale.get()), 128 * 64) << type;
   }
 }
 
