@@ -9,7 +9,9 @@
 // kMaxDumpDepth deep in typed form; deeper ones stay hex.
 #include <nlohmann/json.hpp>
 
+#include <charconv>
 #include <cstring>
+#include <string_view>
 
 #include "base/Persistent.h"
 #include "base/Stream.h"
@@ -20,8 +22,6 @@
 namespace {
 
 using Json = nlohmann::ordered_json;
-
-std::string Hex(std::span<const uint8_t> bytes) { return ToHex(bytes); }
 
 size_t FixedWidth(uint8_t tag)
 {
@@ -65,99 +65,237 @@ bool ReadText16(TZmByteReader& r, std::string& out)
   return r.ReadU32(n) && ReadUnits(r, n, out);
 }
 
+// Writes the JSON text while it walks the records, without building a
+// tree first: the tree of a large project costs several times the file in
+// memory and more time than compiling it. A record or list whose bytes turn
+// out not to be one is taken back and written as hex instead.
 class TDumper {
 public:
+  explicit TDumper(std::string& out) : Out(out) {}
   // The record at `pos` of `data` (End counts from the start of `data`),
   // strictly: End must be the position after its last entry.
-  bool Record(std::span<const uint8_t> data, size_t& pos, int depth, Json& out);
+  bool Record(std::span<const uint8_t> data, size_t& pos, int depth, int indent);
+  void Key(const char* key, int indent)
+  {
+    Newline(indent);
+    String(key);
+    Out += ": ";
+  }
+  void Newline(int indent)
+  {
+    Out += '\n';
+    Out.append(static_cast<size_t>(indent) * 2, ' ');
+  }
+  void String(std::string_view s);
+  void Number(int64_t v)
+  {
+    char buf[24];
+    auto r = std::to_chars(buf, buf + sizeof buf, v);
+    Out.append(buf, r.ptr);
+  }
+  void Hex(std::span<const uint8_t> bytes);
 
 private:
-  bool BlobValue(std::span<const uint8_t> b, int depth, Json& v);
-  bool List(std::span<const uint8_t> body, int depth, Json& out);
+  // Writes the typed value of a blob (tag first) that holds no record or
+  // list. False when it has none that writes back to exactly these bytes.
+  bool BlobValue(std::span<const uint8_t> b);
+  // Writes the record (tag 18) or list (tag 19) a blob holds; false, with
+  // nothing written, when it holds none.
+  bool Nested(std::span<const uint8_t> b, int depth, int indent);
+  bool List(std::span<const uint8_t> body, int depth, int indent);
+  std::string& Out;
 };
 
-bool TDumper::Record(std::span<const uint8_t> data, size_t& pos, int depth, Json& out)
+void TDumper::String(std::string_view s)
 {
+  // The escapes JSON requires; the rest is UTF-8 as it stands (texts with
+  // unpaired surrogates never get here).
+  static const char digits[] = "0123456789abcdef";
+  Out += '"';
+  for (char ch : s) {
+    unsigned char c = static_cast<unsigned char>(ch);
+    switch (c) {
+      case '"': Out += "\\\""; break;
+      case '\\': Out += "\\\\"; break;
+      case '\b': Out += "\\b"; break;
+      case '\f': Out += "\\f"; break;
+      case '\n': Out += "\\n"; break;
+      case '\r': Out += "\\r"; break;
+      case '\t': Out += "\\t"; break;
+      default:
+        if (c < 0x20) {
+          Out += "\\u00";
+          Out += digits[c >> 4];
+          Out += digits[c & 15];
+        } else {
+          Out += ch;
+        }
+    }
+  }
+  Out += '"';
+}
+
+void TDumper::Hex(std::span<const uint8_t> bytes)
+{
+  static const char digits[] = "0123456789abcdef";
+  Out += '"';
+  size_t at = Out.size();
+  Out.resize(at + 2 * bytes.size());
+  for (uint8_t b : bytes) {
+    Out[at++] = digits[b >> 4];
+    Out[at++] = digits[b & 15];
+  }
+  Out += '"';
+}
+
+bool TDumper::Record(std::span<const uint8_t> data, size_t& pos, int depth, int indent)
+{
+  const size_t mark = Out.size();
+  auto fail = [&] {
+    Out.resize(mark);
+    return false;
+  };
   TZmByteReader r(data, pos);
   std::string cls;
   uint32_t end, count;
-  if (!ReadText16(r, cls) || !r.ReadU32(end) || !r.ReadU32(count)) return false;
-  if (end > data.size() || end < r.Position()) return false;
-  Json rec = Json::object();
-  rec["class"] = std::move(cls);
-  Json props = Json::array();
+  if (!ReadText16(r, cls) || !r.ReadU32(end) || !r.ReadU32(count)) return fail();
+  if (end > data.size() || end < r.Position()) return fail();
+  Out += '{';
+  Key("class", indent + 1);
+  String(cls);
+  Out += ',';
+  Key("properties", indent + 1);
+  Out += '[';
   for (uint32_t i = 0; i < count; ++i) {
     std::string name;
     uint32_t len;
     std::span<const uint8_t> blob;
-    if (!ReadText16(r, name) || !r.ReadU32(len) || !r.ReadSpan(len, blob)) return false;
-    Json p = Json::object();
-    p["name"] = std::move(name);
-    Json value;
-    if (!blob.empty() && BlobValue(blob, depth, value)) {
-      p["tag"] = blob[0];
-      p["value"] = std::move(value);
-    } else {
-      p["raw"] = Hex(blob);
+    if (!ReadText16(r, name) || !r.ReadU32(len) || !r.ReadSpan(len, blob)) return fail();
+    if (i) Out += ',';
+    Newline(indent + 2);
+    const size_t start = Out.size();
+    // A record or a list in the value: the property over several lines.
+    if (!blob.empty() && (blob[0] == tagObject || blob[0] == tagStream) && depth < kMaxDumpDepth) {
+      Out += '{';
+      Key("name", indent + 3);
+      String(name);
+      Out += ',';
+      Key("tag", indent + 3);
+      Number(blob[0]);
+      Out += ',';
+      Key("value", indent + 3);
+      if (Nested(blob, depth, indent + 3)) {
+        Newline(indent + 2);
+        Out += '}';
+        continue;
+      }
+      Out.resize(start);
     }
-    props.push_back(std::move(p));
+    // Anything else on one line.
+    Out += "{\"name\":";
+    String(name);
+    const size_t value = Out.size();
+    if (!blob.empty()) {
+      Out += ",\"tag\":";
+      Number(blob[0]);
+      Out += ",\"value\":";
+    }
+    if (blob.empty() || !BlobValue(blob)) {
+      Out.resize(value);
+      Out += ",\"raw\":";
+      Hex(blob);
+    }
+    Out += '}';
   }
-  if (r.Position() != end) return false;
-  rec["properties"] = std::move(props);
+  if (r.Position() != end) return fail();
+  if (count) Newline(indent + 1);
+  Out += ']';
+  Newline(indent);
+  Out += '}';
   pos = end;
-  out = std::move(rec);
   return true;
 }
 
-bool TDumper::List(std::span<const uint8_t> body, int depth, Json& out)
+bool TDumper::List(std::span<const uint8_t> body, int depth, int indent)
 {
+  const size_t mark = Out.size();
   TZmByteReader r(body);
   std::string owner;
   int32_t count;
   if (!ReadText16(r, owner) || !r.ReadI32(count) || count < 0) return false;
-  Json items = Json::array();
+  Out += '{';
+  Key("owner", indent + 1);
+  String(owner);
+  Out += ',';
+  Key("items", indent + 1);
+  Out += '[';
   size_t pos = r.Position();
   for (int32_t i = 0; i < count; ++i) {
-    Json rec;
-    if (!Record(body, pos, depth + 1, rec)) return false;
-    items.push_back(std::move(rec));
+    if (i) Out += ',';
+    Newline(indent + 2);
+    if (!Record(body, pos, depth + 1, indent + 2)) {
+      Out.resize(mark);
+      return false;
+    }
   }
-  if (pos != body.size()) return false;
-  out = Json::object();
-  out["owner"] = std::move(owner);
-  out["items"] = std::move(items);
+  if (pos != body.size()) {
+    Out.resize(mark);
+    return false;
+  }
+  if (count) Newline(indent + 1);
+  Out += ']';
+  Newline(indent);
+  Out += '}';
   return true;
 }
 
-// The typed value of a blob (tag first). False when it has none that writes
-// back to exactly these bytes.
-bool TDumper::BlobValue(std::span<const uint8_t> b, int depth, Json& v)
+bool TDumper::Nested(std::span<const uint8_t> b, int depth, int indent)
+{
+  const size_t mark = Out.size();
+  if (b[0] == tagObject) {
+    size_t pos = 1;  // a nested record's End counts from the start of the blob
+    if (Record(b, pos, depth + 1, indent) && pos == b.size()) return true;
+    Out.resize(mark);
+    return false;
+  }
+  TZmByteReader r(b, 1);
+  uint32_t len;
+  std::span<const uint8_t> body;
+  return r.ReadU32(len) && r.ReadSpan(len, body) && r.AtEnd() && List(body, depth, indent);
+}
+
+bool TDumper::BlobValue(std::span<const uint8_t> b)
 {
   uint8_t tag = b[0];
   TZmByteReader r(b, 1);
   if (size_t w = FixedWidth(tag)) {
     if (b.size() != w + 1) return false;
     if (tag == tagRect) {
-      v = Json::object();
-      for (const char* n : {"left", "top", "right", "bottom"}) {
+      const char* names[] = {"left", "top", "right", "bottom"};
+      Out += '{';
+      for (int i = 0; i < 4; ++i) {
         int32_t x;
         r.ReadI32(x);
-        v[n] = x;
+        if (i) Out += ',';
+        String(names[i]);
+        Out += ':';
+        Number(x);
       }
+      Out += '}';
       return true;
     }
     uint32_t x = 0;
     for (size_t i = 0; i < w; ++i) x |= static_cast<uint32_t>(b[1 + i]) << (8 * i);
-    if (tag == tagInt8) v = static_cast<int8_t>(x);
-    else if (tag == tagInt32) v = static_cast<int32_t>(x);
-    else v = x;
+    if (tag == tagInt8) Number(static_cast<int8_t>(x));
+    else if (tag == tagInt32) Number(static_cast<int32_t>(x));
+    else Number(x);
     return true;
   }
   switch (tag) {
     case tagString: {
       std::string text;
       if (!ReadText16(r, text) || !r.AtEnd()) return false;
-      v = std::move(text);
+      String(text);
       return true;
     }
     case tagFont: {
@@ -170,11 +308,15 @@ bool TDumper::BlobValue(std::span<const uint8_t> b, int depth, Json& v)
       if (!r.ReadU32(n) || n == 0 || !ReadUnits(r, n - 1, name) || !r.ReadU16(last) || last != 0 ||
           !r.ReadI32(size) || !r.ReadU8(charset) || !r.ReadU8(style) || !r.AtEnd())
         return false;
-      v = Json::object();
-      v["name"] = std::move(name);
-      v["size"] = size;
-      v["charset"] = charset;
-      v["style"] = style;
+      Out += "{\"name\":";
+      String(name);
+      Out += ",\"size\":";
+      Number(size);
+      Out += ",\"charset\":";
+      Number(charset);
+      Out += ",\"style\":";
+      Number(style);
+      Out += '}';
       return true;
     }
     case tagMemory:
@@ -182,15 +324,10 @@ bool TDumper::BlobValue(std::span<const uint8_t> b, int depth, Json& v)
       uint32_t len;
       std::span<const uint8_t> body;
       if (!r.ReadU32(len) || !r.ReadSpan(len, body) || !r.AtEnd()) return false;
-      if (tag == tagStream && depth < kMaxDumpDepth && List(body, depth, v)) return true;
-      v = Hex(body);
+      Hex(body);  // a stream that holds no list (or one nested too deep)
       return true;
     }
-    case tagObject: {
-      size_t pos = 1;  // a nested record's End counts from the start of the blob
-      return depth < kMaxDumpDepth && Record(b, pos, depth + 1, v) && pos == b.size();
-    }
-    default: return false;
+    default: return false;  // a record nested too deep, or an unknown tag
   }
 }
 
@@ -369,54 +506,6 @@ bool RecordOrHexBytes(const Json* j, TZmStream& out, TPacker& packer)
   return packer.Record(*j, out, 0, 1);
 }
 
-// ---- layout: records and lists one entry per line, everything else on
-// the line of its name, so that a diff shows the property that changed.
-
-bool Expanded(const Json& v)
-{
-  if (v.is_array()) return !v.empty();
-  if (!v.is_object()) return false;
-  if (v.contains("class") || v.contains("owner") || v.contains("magic")) return true;
-  auto it = v.find("value");
-  return it != v.end() && it->is_object() && (it->contains("class") || it->contains("owner"));
-}
-
-void Write(std::string& out, const Json& v, int indent)
-{
-  if (!Expanded(v)) {
-    out += v.dump(-1, ' ', false, Json::error_handler_t::strict);
-    return;
-  }
-  auto newline = [&](int n) {
-    out += '\n';
-    out.append(static_cast<size_t>(n) * 2, ' ');
-  };
-  bool first = true;
-  if (v.is_array()) {
-    out += '[';
-    for (const Json& e : v) {
-      if (!first) out += ',';
-      first = false;
-      newline(indent + 1);
-      Write(out, e, indent + 1);
-    }
-    newline(indent);
-    out += ']';
-    return;
-  }
-  out += '{';
-  for (const auto& [key, value] : v.items()) {
-    if (!first) out += ',';
-    first = false;
-    newline(indent + 1);
-    out += Json(key).dump();
-    out += ": ";
-    Write(out, value, indent + 1);
-  }
-  newline(indent);
-  out += '}';
-}
-
 }  // namespace
 
 bool DumpProject(std::span<const uint8_t> file, std::string& json, std::string& error)
@@ -425,39 +514,49 @@ bool DumpProject(std::span<const uint8_t> file, std::string& json, std::string& 
     error = "not a project file (bad magic)";
     return false;
   }
-  TDumper dumper;
+  json.clear();
+  TDumper out(json);
+  json += '{';
+  out.Key("magic", 1);
+  out.String(kProjectMagic);
+  json += ',';
+  out.Key("fileInformation", 1);
   // The file-information record counts the magic in its End.
   size_t pos = 4;
-  Json info;
-  if (!dumper.Record(file, pos, 1, info)) {
+  if (!out.Record(file, pos, 1, 1)) {
     error = "the file-information record is damaged";
+    json.clear();
     return false;
   }
   std::vector<uint8_t> body;
   size_t used = 0;
   std::span<const uint8_t> compressed = file.subspan(pos);
-  if (!Inflate(compressed, kMaxProjectBody, body, error, &used)) return false;
-
-  Json top = Json::object();
-  top["magic"] = kProjectMagic;
-  top["fileInformation"] = std::move(info);
+  if (!Inflate(compressed, kMaxProjectBody, body, error, &used)) {
+    json.clear();
+    return false;
+  }
+  json += ',';
+  out.Key("project", 1);
   size_t bodyPos = 0;
-  Json project;
-  if (dumper.Record(body, bodyPos, 1, project)) {
-    top["project"] = std::move(project);
-  } else {
-    Json hex = Json::object();
-    hex["hex"] = Hex(body);
-    top["project"] = std::move(hex);
+  if (!out.Record(body, bodyPos, 1, 1)) {
+    json += "{\"hex\":";
+    out.Hex(body);
+    json += '}';
     bodyPos = body.size();
   }
   // Bytes after the root record, inside the compressed body.
-  if (bodyPos < body.size()) top["trailing"] = Hex(std::span(body).subspan(bodyPos));
+  if (bodyPos < body.size()) {
+    json += ',';
+    out.Key("trailing", 1);
+    out.Hex(std::span(body).subspan(bodyPos));
+  }
   // Bytes after the compressed body in the file (which loading ignores).
-  if (used < compressed.size()) top["afterStream"] = Hex(compressed.subspan(used));
-  json.clear();
-  Write(json, top, 0);
-  json += '\n';
+  if (used < compressed.size()) {
+    json += ',';
+    out.Key("afterStream", 1);
+    out.Hex(compressed.subspan(used));
+  }
+  json += "\n}\n";
   return true;
 }
 
