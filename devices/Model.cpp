@@ -190,7 +190,12 @@ bool TZmModels::LoadModelFile(const std::string& path, const std::string& lang)
   namespace fs = std::filesystem;
   TZmIniFile ini;
   if (!ini.Load(path)) return false;
-  std::string folder = fs::path(path).parent_path().string();
+  LoadModelIni(ini, fs::path(path).parent_path().string(), lang);
+  return true;
+}
+
+void TZmModels::LoadModelIni(const TZmIniFile& ini, const std::string& folder, const std::string& lang)
+{
   for (int n = 0; n <= 9999; ++n) {
     std::string section = ini.ReadString("Models", SafeFormat("I%04d", {n}));
     if (section.empty()) break;
@@ -199,7 +204,6 @@ bool TZmModels::LoadModelFile(const std::string& path, const std::string& lang)
     m->ReadFromIni(ini, section, lang, folder);
     List.push_back(std::move(m));
   }
-  return true;
 }
 
 const TZmModel* TZmModels::Find(uint32_t id) const

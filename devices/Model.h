@@ -79,6 +79,8 @@ public:
   static TZmModels& Global();
   bool LoadModelFolder(const std::string& folder, const std::string& languageCode);
   bool LoadModelFile(const std::string& path, const std::string& languageCode);
+  // The models of a parsed model file; pictures are looked for in `folder`.
+  void LoadModelIni(const TZmIniFile& ini, const std::string& folder, const std::string& languageCode);
   const TZmModel* Find(uint32_t id) const;
   const TZmModel* FindByName(const std::string& name) const;
   int IndexOfName(const std::string& name) const;

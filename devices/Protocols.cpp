@@ -163,6 +163,12 @@ bool TZmControllerDB::LoadProtocolFile(const std::string& path, const std::strin
   TZmIniFile ini;
   std::string error;
   if (!ini.Load(path, &error)) return false;
+  LoadProtocolIni(ini, path, lang);
+  return true;
+}
+
+void TZmControllerDB::LoadProtocolIni(const TZmIniFile& ini, const std::string& path, const std::string& lang)
+{
   for (int n = 0; n <= 9999; ++n) {
     std::string section = ini.ReadString("Protocols", Key("I%04d", n));
     if (section.empty()) break;
@@ -179,7 +185,6 @@ bool TZmControllerDB::LoadProtocolFile(const std::string& path, const std::strin
     Protocols.back()->UID = uid;
     Protocols.back()->ReadFromIni(ini, section, lang, &Warnings);
   }
-  return true;
 }
 
 TZmController* TZmControllerDB::BuildInternalController()

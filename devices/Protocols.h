@@ -76,6 +76,8 @@ public:
   // Loads every *.ini of the folder, in name order (case-insensitive).
   bool LoadProtocolFolder(const std::string& folder, const std::string& languageCode);
   bool LoadProtocolFile(const std::string& path, const std::string& languageCode);
+  // The protocols of a parsed protocol file; `path` names it in warnings.
+  void LoadProtocolIni(const TZmIniFile& ini, const std::string& path, const std::string& languageCode);
   void ClearProtocols() { Protocols.clear(); }
   // Also clears controllers; for tests and a full reload of the data root.
   void ClearAll();
