@@ -26,6 +26,7 @@
 #include "graphics/DC.h"
 #include "graphics/Pen.h"
 #include "model/Buttons.h"
+#include "model/Clipboard.h"
 #include "model/Scenes.h"
 #include "model/Shapes.h"
 
@@ -60,20 +61,14 @@ bool TFrameEditScene::CanOrder() const
 void TFrameEditScene::Copy()
 {
   if (!CanCopy()) return;
-  TZmStream list;
-  Selection.WriteObjectList(list);
-  TZmStream block;
-  block.WriteU32(static_cast<uint32_t>(list.Size() + 8));
-  block.WriteU32(ClipboardOwner);
-  block.WriteU32(static_cast<uint32_t>(Model->ColorFormat));
-  block.Write(list.Bytes());
+  const std::vector<uint8_t> block = WriteClipboardBlock(Selection, ClipboardOwner, Model->ColorFormat);
   // Other formats on the clipboard stay.
   auto* mime = new QMimeData;
   if (const QMimeData* old = QApplication::clipboard()->mimeData())
     for (const QString& f : old->formats())
       if (f != QLatin1String(kSceneClipboardMime)) mime->setData(f, old->data(f));
   mime->setData(QLatin1String(kSceneClipboardMime),
-                QByteArray(reinterpret_cast<const char*>(block.Data()), static_cast<qsizetype>(block.Size())));
+                QByteArray(reinterpret_cast<const char*>(block.data()), static_cast<qsizetype>(block.size())));
   QApplication::clipboard()->setMimeData(mime);
   PasteCount = 1;
 }
@@ -89,32 +84,16 @@ bool TFrameEditScene::Paste(QString* error)
     if (OnPasteError) OnPasteError(why);
     return false;
   };
-  // Every length is checked before it is trusted.
-  TZmStream block(std::vector<uint8_t>(data.begin(), data.end()));
-  uint32_t n = 0, owner = 0, format = 0;
-  if (!block.ReadU32(n) || n < 8 || n > block.Remaining() || !block.ReadU32(owner) || !block.ReadU32(format))
-    return fail(QStringLiteral("the clipboard data is incomplete"));
-  TZmStream list(std::vector<uint8_t>(block.Data() + 12, block.Data() + 4 + n));
   // Read into a scratch scene: all objects arrive or none.
   std::unique_ptr<TZmScene> scratch(NewObject<TZmScene>());
   TZmComponentRefs read;
   read.Scene = scratch.get();
-  int32_t announced = -1;
-  {
-    TZmStream peek(list.Buffer());
-    try {
-      if (ReadText(peek) == "TZmComponentRefs") peek.ReadI32(announced);
-    } catch (const EZmStreamError&) {
-      announced = -1;
-    }
-  }
-  try {
-    if (announced < 0 || !read.ReadObjectList(list)) return fail(QStringLiteral("the clipboard holds no screen objects"));
-  } catch (const EZmStreamError& e) {
-    return fail(QString::fromUtf8(e.what()));
-  }
-  if (static_cast<int32_t>(read.Count()) != announced)
-    return fail(QStringLiteral("the clipboard holds objects of a kind this version does not know"));
+  TZmClipboardHeader header;
+  std::string why;
+  if (!ReadClipboardBlock(std::span(reinterpret_cast<const uint8_t*>(data.constData()), static_cast<size_t>(data.size())),
+                          read, header, why))
+    return fail(QString::fromStdString(why));
+  const uint32_t format = static_cast<uint32_t>(header.ColorFormat);
   for (TZmComponent* c : read.Items)
     if (!MayLiveOnScene(c)) return fail(QStringLiteral("the clipboard holds objects that cannot be placed on a screen"));
   if (read.Count() == 0) return false;
