@@ -15,10 +15,19 @@ if [ "$job" = fuzz ]; then
   cmake --preset fuzz >/dev/null
   cmake --build build-fuzz -j"$(nproc)"
   seconds=${2:-60}
+  # Findings name functions and lines through the symbolizer of the same LLVM.
+  export ASAN_SYMBOLIZER_PATH=/usr/lib/llvm-19/bin/llvm-symbolizer
+  export UBSAN_OPTIONS="print_stacktrace=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}"
   for target in build-fuzz/fuzz_*; do
+    [ -x "$target" ] && [ -f "$target" ] || continue
     name=$(basename "$target")
     mkdir -p "build-fuzz/corpus/$name"
-    "$target" -max_total_time="$seconds" "build-fuzz/corpus/$name" "fuzz/corpus/$name"
+    mapfile -t seeds < "build-fuzz/$name.seeds"
+    # Inputs as large as the largest real file, and no smaller than 4 KB.
+    max_len=$(find "${seeds[@]}" -type f -printf '%s\n' 2>/dev/null | sort -n | tail -1)
+    if [ -z "$max_len" ] || [ "$max_len" -lt 4096 ]; then max_len=4096; fi
+    "$target" -max_total_time="$seconds" -max_len="$max_len" -print_final_stats=1 \
+      "build-fuzz/corpus/$name" "${seeds[@]}"
   done
   exit 0
 fi
