@@ -293,12 +293,18 @@ void TZmPolyline::Refit()
   std::vector<TZmDCPoint> src = PointsOf(Points);
   // A stored source box of no width would divide by zero: take it as one pixel.
   int64_t ow = int64_t(OrgRect.Right) - OrgRect.Left + 1, oh = int64_t(OrgRect.Bottom) - OrgRect.Top + 1;
-  float u = static_cast<float>(Rect.Right - Rect.Left + 1) / static_cast<float>(ow > 0 ? ow : 1);
-  float v = static_cast<float>(Rect.Bottom - Rect.Top + 1) / static_cast<float>(oh > 0 ? oh : 1);
+  float u = static_cast<float>(int64_t(Rect.Right) - Rect.Left + 1) / static_cast<float>(ow > 0 ? ow : 1);
+  float v = static_cast<float>(int64_t(Rect.Bottom) - Rect.Top + 1) / static_cast<float>(oh > 0 ? oh : 1);
+  // Stored points need not lie in the stored box: a point far outside it
+  // lands beyond the coordinate range, where it is kept at the range's end.
+  auto fit = [](float f) {
+    double t = std::trunc(static_cast<double>(f));
+    return static_cast<int32_t>(std::clamp(t, double(INT32_MIN), double(INT32_MAX)));
+  };
   std::vector<TZmDCPoint> out(src.size());
   for (size_t i = 0; i < src.size(); ++i) {
-    out[i].X = static_cast<int32_t>(std::trunc(u * static_cast<float>(src[i].X - OrgRect.Left) + static_cast<float>(Rect.Left)));
-    out[i].Y = static_cast<int32_t>(std::trunc(v * static_cast<float>(src[i].Y - OrgRect.Top) + static_cast<float>(Rect.Top)));
+    out[i].X = fit(u * static_cast<float>(int64_t(src[i].X) - OrgRect.Left) + static_cast<float>(Rect.Left));
+    out[i].Y = fit(v * static_cast<float>(int64_t(src[i].Y) - OrgRect.Top) + static_cast<float>(Rect.Top));
   }
   Put(DrawPoints, out);
 }

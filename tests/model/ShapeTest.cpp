@@ -129,6 +129,18 @@ TEST_F(Shapes, PolylinesFollowTheirRectangle)
   EXPECT_EQ(fixed->DrawnPoints().size(), 3u);
   TZmDC dc(320, 240);
   fixed->Paint(dc, nullptr, 0, false);
+
+  // Stored points far outside the stored box (as a pasted block held them):
+  // refitted, they stop at the end of the coordinate range.
+  std::unique_ptr<TZmPolyline> far(NewObject<TZmPolyline>());
+  far->SetPoints({{0, 0}, {INT32_MAX, INT32_MIN}, {5, 5}});
+  far->OrgRect = {0, 0, 1, 1};
+  far->SetBounds(-1000, -1000, 100000, 100000);
+  auto out = far->DrawnPoints();
+  ASSERT_EQ(out.size(), 3u);
+  EXPECT_EQ(out[0].X, -1000);
+  EXPECT_EQ(out[1].X, INT32_MAX);
+  EXPECT_EQ(out[1].Y, INT32_MIN);
 }
 
 TEST_F(Shapes, ArcAngleHandles)
