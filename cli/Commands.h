@@ -10,9 +10,11 @@
 bool ProjectInfo(const std::string& path, std::ostream& out, std::string& error);
 
 // The record tree of a project file as JSON, and back. Pack(Dump(f)) gives
-// f byte for byte for every file that loads, and for more: bytes after the
-// root record and after the compressed body are kept as hex. Records nested
-// deeper than kMaxDumpDepth are shown as hex, and pack refuses deeper ones.
+// f byte for byte for every file this program writes; bytes after the root
+// record and after the compressed body are kept as hex. (A body compressed
+// otherwise comes back as the same body, compressed as we compress.)
+// Records nested deeper than kMaxDumpDepth are shown as hex, and pack
+// refuses deeper ones.
 inline constexpr int kMaxDumpDepth = 100;
 bool DumpProject(std::span<const uint8_t> file, std::string& json, std::string& error);
 bool PackProject(const std::string& json, std::vector<uint8_t>& file, std::string& error);
