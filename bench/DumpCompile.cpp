@@ -42,26 +42,22 @@ void Count(void* p, bool add)
   while (now > peak && !gPeak.compare_exchange_weak(peak, now)) {
   }
 }
-}  // namespace
-
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(size_t n)
+void* HookedMalloc(size_t n)
 {
-  void* p = std::malloc(n ? n : 1);
-  if (!p) throw std::bad_alloc();
+  void* p = std::malloc(n);
   Count(p, true);
   return p;
 }
-void operator delete(void* p) noexcept
+
+void HookedFree(void* p)
 {
   Count(p, false);
   std::free(p);
 }
-void operator delete(void* p, size_t) noexcept
-{
-  Count(p, false);
-  std::free(p);
-}
+
+}  // namespace
+
+#include "tests/ReplaceNew.h"
 
 namespace {
 
